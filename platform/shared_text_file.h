@@ -1,0 +1,74 @@
+#pragma once
+// Text files opened the way every reader and writer of the program opens them:
+//
+// - kRewrite creates or truncates the file for writing;
+// - kReset opens it for reading and keeps others from writing meanwhile
+//   (a missing file is created empty first);
+// - kAppend opens it for writing at its end (a missing file is created).
+//
+// Sharing uses advisory locks (flock): readers take a shared lock, writers an
+// exclusive one, never blocking. An open that finds the file locked is retried
+// up to kOpenAttempts times, servicing the message loop between attempts, and
+// then fails with EInOutError code 32 (sharing violation). Any other failure to
+// open raises EInOutError with the system's error code at once.
+//
+// Lines are read up to CR LF, LF or a lone CR; WriteLine ends lines with CR LF.
+// Bytes pass through unchanged.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "platform/user_dialogs.h"
+
+namespace platform {
+
+enum class TextFileMode { kRewrite, kReset, kAppend };
+
+class SharedTextFile {
+ public:
+  static constexpr std::size_t kDefaultBufferSize = 128;
+  static constexpr int kOpenAttempts = 10001;
+
+  // Throws EInOutError when the file cannot be opened.
+  SharedTextFile(std::string path, TextFileMode mode, std::size_t bufferSize = kDefaultBufferSize,
+                 UserDialogs& dialogs = Dialogs());
+  // Closes the file; a write error at this point is lost, so writers call
+  // Close() themselves.
+  ~SharedTextFile();
+  SharedTextFile(const SharedTextFile&) = delete;
+  SharedTextFile& operator=(const SharedTextFile&) = delete;
+
+  const std::string& Path() const { return path_; }
+  TextFileMode Mode() const { return mode_; }
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // REQUIRES: opened with kReset. Reads the next line without its ending;
+  // false at the end of the file.
+  bool ReadLine(std::string& line);
+  bool Eof();
+
+  // REQUIRES: opened with kRewrite or kAppend.
+  void Write(std::string_view text);
+  void WriteLine(std::string_view text);
+  // Hands buffered text to the system; Sync also waits until it is on disk.
+  void Flush();
+  void Sync();
+  // Flushes and closes; throws EInOutError when the last write fails.
+  void Close();
+
+ private:
+  void Open(UserDialogs& dialogs);
+  bool FillBuffer();
+  [[noreturn]] void Fail(int errorCode, std::string_view action) const;
+
+  std::string path_;
+  TextFileMode mode_;
+  std::size_t bufferSize_;
+  int fd_ = -1;
+  std::string buffer_;
+  std::size_t bufferPos_ = 0;
+  bool endOfFile_ = false;
+};
+
+}  // namespace platform

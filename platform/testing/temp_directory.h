@@ -1,0 +1,29 @@
+#pragma once
+// A fresh directory for one test, removed with everything in it at the end,
+// and helpers to read and write whole files as bytes.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace platform::testing {
+
+class TempDirectory {
+ public:
+  TempDirectory();
+  ~TempDirectory();
+  TempDirectory(const TempDirectory&) = delete;
+  TempDirectory& operator=(const TempDirectory&) = delete;
+
+  const std::filesystem::path& Path() const { return path_; }
+  // The path of a file inside the directory, as text.
+  std::string File(std::string_view name) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace platform::testing

@@ -176,6 +176,15 @@ bool StartsWithText(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }
 
+std::u16string Utf8ToUtf16(std::string_view text) {
+  const icu::UnicodeString unicode = FromUtf8(text);
+  return std::u16string(unicode.getBuffer(), static_cast<std::size_t>(unicode.length()));
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  return ToUtf8(icu::UnicodeString(text.data(), static_cast<int32_t>(text.size())));
+}
+
 bool TryStrToInt(std::string_view text, int32_t& result) {
   return TryParseInteger(text, result);
 }

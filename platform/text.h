@@ -29,6 +29,10 @@ std::string_view Utf8Prefix(std::string_view text, std::size_t maxBytes);
 
 bool StartsWithText(std::string_view text, std::string_view prefix);
 
+// Conversions between UTF-8 and UTF-16; invalid sequences become U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
 // Integer reading: leading blanks, an optional sign, then decimal digits or a
 // hexadecimal number introduced by "$", "x" or "0x" (any letter case), and
 // nothing after it. Decimal values must fit the type; hexadecimal values may

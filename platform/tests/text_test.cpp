@@ -86,5 +86,14 @@ TEST(TextCutting, TrimAndUtf8Prefix) {
   EXPECT_EQ(Utf8Prefix("abc", 0), "");
 }
 
+TEST(TextEncoding, Utf8AndUtf16RoundTrip) {
+  const std::string samples[] = {"", "plain", "árvíztűrő", "€ and 𝄞", std::string("nul\0in", 6)};
+  for (const std::string& sample : samples) {
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(sample)), sample);
+  }
+  EXPECT_EQ(Utf8ToUtf16("𝄞").size(), 2u);  // a surrogate pair
+  EXPECT_EQ(Utf8ToUtf16("a\xFF"), u"a\uFFFD");
+}
+
 }  // namespace
 }  // namespace platform

@@ -67,7 +67,8 @@ TEST(SqlText, BatchStatementsEndAtALineEndingWithSemicolon) {
                                          "",
                                          "values (1);",
                                          "select 1; ",
-                                         "select 2 ; ",
+                                         "select 2",
+                                         "from t; ",
                                          "select 3;",
                                          "  ",
                                          "tail"};

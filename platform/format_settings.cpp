@@ -305,6 +305,7 @@ class Scanner {
     }
     return value;
   }
+  bool Peek(bool (*test)(char)) const { return pos_ < text_.size() && test(text_[pos_]); }
   bool Word(std::string_view word) {
     if (!word.empty() && StartsWithText(text_.substr(pos_), word)) {
       pos_ += word.size();
@@ -339,8 +340,18 @@ bool ScanDate(Scanner& scan, DateTime& result, const FormatSettings& settings) {
   int numbers[3] = {0, 0, 0};
   int count = 0;
   for (; count < 3; ++count) {
-    if (count > 0 && !scan.Char(settings.dateSeparator)) {
-      break;
+    if (count > 0) {
+      // Some locales put blanks after the separator ("2004. 02. 05.").
+      const std::size_t beforeSeparator = scan.Position();
+      if (!scan.Char(settings.dateSeparator)) {
+        break;
+      }
+      scan.SkipBlanks();
+      if (!scan.Peek(IsDigit)) {
+        // A separator that closes the date ("05.02.2004." or "2004. 02. 05.").
+        scan.SetPosition(beforeSeparator + 1);
+        break;
+      }
     }
     const std::optional<int> number = scan.Number(digits[count]);
     if (!number) {
@@ -350,6 +361,9 @@ bool ScanDate(Scanner& scan, DateTime& result, const FormatSettings& settings) {
   }
   if (count < 2) {
     return false;
+  }
+  if (count == 3) {
+    scan.Char(settings.dateSeparator);
   }
   int year = 0;
   int month = 0;

@@ -24,6 +24,13 @@ FormatSettings DayMonthYearDots() {
   return settings;
 }
 
+FormatSettings HungarianStyle() {
+  FormatSettings settings;
+  settings.shortDateFormat = "yyyy. mm. dd.";
+  settings.dateSeparator = '.';
+  return settings;
+}
+
 FormatSettings MonthDayYearSlashes() {
   FormatSettings settings;
   settings.shortDateFormat = "m/d/yyyy";
@@ -88,6 +95,11 @@ TEST(ReadDateTime, DatesFollowTheShortDateOrder) {
       {"05.02.2004", DayMonthYearDots(), true, 2004, 2, 5},
       {"5.2", DayMonthYearDots(), true, currentYear, 2, 5},
       {"2/5/2004", MonthDayYearSlashes(), true, 2004, 2, 5},
+      {"2004. 02. 05.", HungarianStyle(), true, 2004, 2, 5},
+      {"2004.02.05.", HungarianStyle(), true, 2004, 2, 5},
+      {"05.02.2004.", DayMonthYearDots(), true, 2004, 2, 5},
+      {"2004-02-05-", {}, true, 2004, 2, 5},
+      {"2004-02-", {}, false, 0, 0, 0},
       {"2004/02/05", {}, false, 0, 0, 0},
       {"2004-02-30", {}, false, 0, 0, 0},
       {"2004-02-05x", {}, false, 0, 0, 0},
@@ -178,7 +190,8 @@ TEST(ReadDateTime, DateTimesAreADateWithAnOptionalTimeOrATimeAlone) {
 }
 
 TEST(ReadDateTime, WrittenTextsReadBackToTheSameValue) {
-  const FormatSettings variants[] = {FormatSettings{}, DayMonthYearDots(), MonthDayYearSlashes()};
+  const FormatSettings variants[] = {FormatSettings{}, DayMonthYearDots(), MonthDayYearSlashes(),
+                                     HungarianStyle()};
   for (const FormatSettings& settings : variants) {
     SCOPED_TRACE(settings.shortDateFormat);
     for (double day = EncodeDate(1, 1, 1); day <= EncodeDate(9999, 12, 31); day += 997) {

@@ -54,6 +54,9 @@ UserDialogs* InstallUserDialogs(UserDialogs* dialogs) {
 }
 
 DialogButton HeadlessUserDialogs::ShowMessageBox(const MessageRequest& request) {
+  if (request.kind == MessageKind::kError) {
+    ++errorsShown_;
+  }
   std::cerr << (request.caption.empty() ? std::string("Brindle") : request.caption) << ": "
             << request.text << '\n';
   return request.defaultButton;

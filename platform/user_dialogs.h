@@ -124,9 +124,12 @@ class HeadlessUserDialogs : public UserDialogs {
   void RequestTerminate() override { terminateRequested_ = true; }
 
   bool TerminateRequested() const { return terminateRequested_; }
+  // Error boxes shown so far: a batch run ends with a failure code when any.
+  int ErrorsShown() const { return errorsShown_; }
 
  private:
   bool terminateRequested_ = false;
+  int errorsShown_ = 0;
 };
 
 // Shows the busy cursor for its lifetime.

@@ -112,6 +112,9 @@ TEST(UserDialogs, HeadlessAnswersWithDefaults) {
   EXPECT_EQ(headless.ShowMessageBox(request), DialogButton::kNo);
   EXPECT_FALSE(headless.InputBox("c", "p", "i"));
   EXPECT_FALSE(headless.OpenFileDialog({}));
+  EXPECT_EQ(headless.ErrorsShown(), 0);
+  headless.ShowError("headless test error");
+  EXPECT_EQ(headless.ErrorsShown(), 1);
   headless.RequestTerminate();
   EXPECT_TRUE(headless.TerminateRequested());
 }

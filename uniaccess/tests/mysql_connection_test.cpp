@@ -3,7 +3,7 @@
 #include "platform/testing/scripted_user_dialogs.h"
 #include "uniaccess/mysql/mysql_backend.h"
 #include "uniaccess/sql_mode.h"
-#include "uniaccess/tests/mysql_test_server.h"
+#include "uniaccess/testing/mysql_test_server.h"
 #include "uniaccess/uni_sql_database.h"
 
 namespace uniaccess {

@@ -1,4 +1,4 @@
-#include "uniaccess/tests/mysql_test_server.h"
+#include "uniaccess/testing/mysql_test_server.h"
 
 #include <unistd.h>
 

@@ -1,0 +1,65 @@
+#pragma once
+// The connection panel: the profile list, the fields of the chosen profile
+// and the New, delete, Save and Connect buttons. Profiles live in section
+// SRVS of the settings file; passwords stay in the panel and are never
+// written.
+
+#include <QFrame>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/core/profiles.h"
+#include "platform/user_dialogs.h"
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace app {
+
+class TConnectPanel : public QFrame {
+ public:
+  TConnectPanel(QWidget* parent, platform::UserDialogs& dialogs);
+
+  // Empties the lists, loads the profiles from the file, selects the one
+  // used last and shows its values.
+  void LoadProfiles(const std::string& iniPath, const QStringList& sqlModes);
+  // The panel's values as a profile (the password included).
+  ConnectionProfile Values() const;
+  int SelectedIndex() const;
+  const std::vector<std::string>& Records() const { return records_; }
+
+  // Called by "&Connect" after the panel's own work.
+  std::function<void()> onConnect;
+
+  // The buttons' commands.
+  void NewProfile();
+  void DeleteProfile();
+  void SaveProfile();
+  void ProfileSelectionChanged();
+  void PanelSqlModeChanged();
+
+  QComboBox* CBSQLservers = nullptr;
+  QPushButton* BtnNew = nullptr;
+  QPushButton* BtnDelete = nullptr;
+  QLineEdit* EditSQLSrvDesc = nullptr;
+  QComboBox* CBSQLsrvMode = nullptr;
+  QLineEdit* EditSQLsrvHost = nullptr;
+  QLineEdit* EditSQLsrvPort = nullptr;
+  QLineEdit* EditSQLsrvUser = nullptr;
+  QLineEdit* EditSQLsrvPsw = nullptr;
+  QLineEdit* EditSQLsrvpath = nullptr;
+  QPushButton* BtnConnect = nullptr;
+  QPushButton* BtnSave = nullptr;
+
+ private:
+  void WriteAllRecords();
+  void ShowProfile(const ConnectionProfile& profile);
+
+  platform::UserDialogs& dialogs_;
+  std::string iniPath_;
+  std::vector<std::string> records_;
+};
+
+}  // namespace app

@@ -1,0 +1,157 @@
+#pragma once
+// TFormBrindle, the main window: the toolbar, the database tree on the
+// left, the SQL editor above the result and message pages, the status panel
+// and the connection panel. This class owns the widgets and components and
+// wires them up; the commands live in their own files (startup, connection
+// profiles, SQL running, the tree).
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "app/core/main_settings.h"
+#include "platform/user_dialogs.h"
+#include "uniaccess/uni_sql_database.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QTableView;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace app {
+
+class TConnectPanel;
+class TAboutBox;
+
+class TFormBrindle : public QMainWindow {
+ public:
+  struct StartupInfo {
+    std::string programDirectory;  // with its trailing "/"
+    std::string firstArgument;     // the program's first command-line argument
+  };
+
+  TFormBrindle(StartupInfo startup, platform::UserDialogs& dialogs);
+  ~TFormBrindle() override;
+
+  // The create handler: settings, command line, translation. Returns false
+  // when the program is to end at once (a "/RUN:" batch ran).
+  bool RunCreateHandler();
+  // 0, or non-zero when a batch run failed.
+  int ExitCode() const { return exitCode_; }
+
+  // Appends a line to the message log, which keeps at most 200 lines.
+  void AddLogLine(std::string_view text);
+  void SetStatusText(const QString& text);
+  // Points a connection at the database named in CBDatabase and connects it.
+  void UseSelectedDatabase(uniaccess::TUniSQLDatabase& connection);
+  // Empties the tree down to its root, lists the databases under it and
+  // fills CBDatabase.
+  void RebuildTree();
+  // Shows the connection panel and loads the profiles.
+  void ShowConnectPanel();
+  // The SQL file commands.
+  void OpenSqlFile();
+  void SaveSqlFile();
+  void ClearSqlEditor();
+  // Closes the result and tool datasets and disconnects both connections.
+  void CloseAllConnections();
+  // Applies the toolbar's SQL mode: closes everything, sets the mode, the
+  // system database and the data directory, rebuilds the tree.
+  void ApplySqlModeChange();
+
+  const std::string& ProgramDirectory() const { return startup_.programDirectory; }
+  std::string SettingsPath() const;
+  std::string LanguageDirectory() const { return languageDirectory_; }
+  platform::UserDialogs& Dialogs() { return dialogs_; }
+
+  // The data access components.
+  uniaccess::TUniSQLDatabase DB1;
+  uniaccess::TUniSQLDatabase DB2;
+
+  // Widgets, named as their objectName.
+  QWidget* PanelTop = nullptr;
+  QComboBox* CBDatabase = nullptr;
+  QComboBox* CBSQLmode = nullptr;
+  QPushButton* BtnRun = nullptr;
+  QWidget* PanelStatus = nullptr;
+  QLabel* LabelStatus = nullptr;
+  QComboBox* CBLanguages = nullptr;
+  QLineEdit* EditRowNo = nullptr;
+  QSplitter* SplitterVertical = nullptr;
+  QSplitter* SplitterHorizontal = nullptr;
+  QTreeWidget* TreeView = nullptr;
+  QPlainTextEdit* MemoSQL = nullptr;
+  QTabWidget* PCBottom = nullptr;
+  QTableView* DBGrid = nullptr;
+  QPlainTextEdit* MemoMessages = nullptr;
+  TConnectPanel* PanelConnect = nullptr;
+  TAboutBox* AboutBox = nullptr;
+
+  // Menus and pop-up menus.
+  QMenu* PopupSQL = nullptr;
+  QMenu* PopupGrid = nullptr;
+  QMenu* PopupTree = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildToolbar();
+  void BuildStatusPanel();
+  void BuildWorkArea();
+  void BuildMenus();
+  void BuildPopupMenus();
+  QAction* MenuItem(QMenu* menu, const char* name, const char* caption);
+
+  void ApplySettings(const MainSettings& settings);
+  MainSettings CollectSettings() const;
+  void ClampTreeWidth();
+  void ClampBottomHeight();
+  void SetFont(int target);
+  void OpenHelpFile(const std::string& path, bool checkExists);
+  void NotAvailableYet(const char* feature);
+  // Runs on the first show: the tree is reset to its root and the
+  // connection panel appears.
+  void FirstActivation();
+  // "&Connect" on the connection panel.
+  void ConnectFromPanel();
+  // Runs a "/RUN:" file through the tool connection; false when it failed.
+  bool RunStartupBatch(const std::string& fileName);
+  void ExpandTreeNode(QTreeWidgetItem* node);
+  void TreeClicked();
+  // Enables the tree's pop-up items by the remembered node's level and shows it.
+  void ShowTreePopup(const QPoint& at);
+  void ApplyPendingSplitterSizes();
+
+  QAction* actionCreateDatabase_ = nullptr;
+  QAction* actionDropDatabase_ = nullptr;
+  QAction* actionExport_ = nullptr;
+  QAction* actionImport_ = nullptr;
+  QAction* actionRunLast_ = nullptr;
+  QAction* actionRunAll_ = nullptr;
+
+  StartupInfo startup_;
+  platform::UserDialogs& dialogs_;
+  MainSettings settings_;
+  std::string languageDirectory_;
+  std::string currentSqlFile_;
+  // The node of the last mouse press on the tree; commands act on it.
+  QTreeWidgetItem* rememberedNode_ = nullptr;
+  bool activated_ = false;
+  bool batchRun_ = false;
+  int pendingTreeWidth_ = 100;
+  int pendingBottomHeight_ = 100;
+  int exitCode_ = 0;
+};
+
+}  // namespace app

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,19 @@ std::vector<Token> Tokens(const std::string& text) {
   return tokens;
 }
 
+struct TokenCase {
+  std::string text;
+  std::vector<Token> tokens;
+};
+
+void ExpectTokens(std::span<const TokenCase> cases) {
+  for (const TokenCase& c : cases) {
+    EXPECT_EQ(Tokens(c.text), c.tokens) << c.text;
+  }
+}
+
 TEST(SqlTokenizer, SplitsStatementsIntoKinds) {
-  const struct {
-    std::string text;
-    std::vector<Token> tokens;
-  } cases[] = {
+  const TokenCase cases[] = {
       {"select * from t -- x",
        {{Kind::kKeyword, "select"},
         {Kind::kSymbol, " "},
@@ -87,9 +96,7 @@ TEST(SqlTokenizer, SplitsStatementsIntoKinds) {
        {{Kind::kIdentifier, "a"}, {Kind::kOther, std::string(1, '\0')}, {Kind::kIdentifier, "b"}}},
       {"", {}},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Tokens(c.text), c.tokens) << c.text;
-  }
+  ExpectTokens(cases);
 }
 
 TEST(SqlTokenizer, KeywordsInAnyLetterCase) {
@@ -134,10 +141,7 @@ TEST(SqlTokenizer, KeywordBucketsAreLetterSums) {
 }
 
 TEST(SqlTokenizer, Numbers) {
-  const struct {
-    const char* text;
-    std::vector<Token> tokens;
-  } cases[] = {
+  const TokenCase cases[] = {
       {"5", {{Kind::kSymbol, "5"}}},
       {"55", {{Kind::kNumber, "55"}}},
       {".5", {{Kind::kNumber, ".5"}}},
@@ -153,16 +157,11 @@ TEST(SqlTokenizer, Numbers) {
       {"10-", {{Kind::kNumber, "10"}, {Kind::kSymbol, "-"}}},
       {"10.", {{Kind::kNumber, "10."}}},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Tokens(c.text), c.tokens) << c.text;
-  }
+  ExpectTokens(cases);
 }
 
 TEST(SqlTokenizer, Strings) {
-  const struct {
-    const char* text;
-    std::vector<Token> tokens;
-  } cases[] = {
+  const TokenCase cases[] = {
       {"'abc'd", {{Kind::kString, "'abc'"}, {Kind::kIdentifier, "d"}}},
       {"'it''s'", {{Kind::kString, "'it'"}, {Kind::kString, "'s'"}}},
       {"'a\\'b", {{Kind::kString, "'a\\'"}, {Kind::kIdentifier, "b"}}},
@@ -180,16 +179,11 @@ TEST(SqlTokenizer, Strings) {
         {Kind::kIdentifier, "cd"},
         {Kind::kString, "\""}}},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Tokens(c.text), c.tokens) << c.text;
-  }
+  ExpectTokens(cases);
 }
 
 TEST(SqlTokenizer, Comments) {
-  const struct {
-    const char* text;
-    std::vector<Token> tokens;
-  } cases[] = {
+  const TokenCase cases[] = {
       {"# x\ny", {{Kind::kComment, "# x"}, {Kind::kSymbol, "\n"}, {Kind::kIdentifier, "y"}}},
       {"a// b\r\nc",
        {{Kind::kIdentifier, "a"},
@@ -224,9 +218,7 @@ TEST(SqlTokenizer, Comments) {
       // A "*" and "/" split by a line break do not close it.
       {"/* *\n/ 'x'", {{Kind::kComment, "/* *"}, {Kind::kSymbol, "\n"}, {Kind::kComment, "/ 'x'"}}},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Tokens(c.text), c.tokens) << c.text;
-  }
+  ExpectTokens(cases);
 }
 
 TEST(SqlTokenizer, LineByLineMatchesWholeText) {

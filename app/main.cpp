@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QLocale>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
+#include "app/core/command_line.h"
 #include "app/desktop/locale_formats.h"
 #include "app/desktop/qt_user_dialogs.h"
 #include "app/window/main_window.h"
@@ -14,20 +16,38 @@
 
 namespace {
 
+bool NoDisplay() {
+  return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 // Without a display Brindle runs on Qt's offscreen platform and talks to
 // the user through standard error, so batch runs work on servers and in CI.
 bool Headless() {
   const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-  if (platform == "offscreen" || platform == "minimal") {
-    return true;
+  return platform == "offscreen" || platform == "minimal" || NoDisplay();
+}
+
+bool IsBatchRun(const char* firstArgument) {
+  try {
+    return app::ParseCommandLine(firstArgument).runFile.has_value();
+  } catch (const std::exception&) {
+    return false;
   }
-  return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const bool headless = Headless();
+  const bool explicitPlatform = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+  if (NoDisplay() && !explicitPlatform && !IsBatchRun(argc > 1 ? argv[1] : "")) {
+    std::fprintf(stderr,
+                 "Brindle: there is no display to show the window on (neither DISPLAY nor "
+                 "WAYLAND_DISPLAY is set).\n"
+                 "Start it in a desktop session, or run a script without a window:\n"
+                 "  brindle \"/RUN:script.sql /HOST:host /USER:user /PSW:password /DB:db\"\n");
+    return 2;
+  }
   if (headless) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }

@@ -45,13 +45,13 @@ function(brindle_add_tests name)
 endfunction()
 
 # brindle_add_qt_tests(<name> SOURCES ... DEPENDS ...)
-# Like brindle_add_tests for tests that bring their own main() with a
-# QApplication; they run on Qt's offscreen platform.
+# Like brindle_add_tests for tests of Qt widgets: main() creates the
+# QApplication, and the tests run on Qt's offscreen platform.
 function(brindle_add_qt_tests name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;ENVIRONMENT" ${ARGN})
   add_executable(${name}_tests ${ARG_SOURCES})
   brindle_target_defaults(${name}_tests)
-  target_link_libraries(${name}_tests PRIVATE ${ARG_DEPENDS} GTest::gtest)
+  target_link_libraries(${name}_tests PRIVATE ${ARG_DEPENDS} brindle_qt_test_main GTest::gtest)
   gtest_discover_tests(${name}_tests
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY "${CMAKE_BINARY_DIR}"

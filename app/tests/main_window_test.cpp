@@ -207,10 +207,3 @@ TEST_F(MainWindow, ScreenshotShowsTheLayout) {
 
 }  // namespace
 }  // namespace app::testing
-
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  QApplication::setApplicationName("Brindle");
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -27,6 +27,7 @@
 
 #include "app/window/about_box.h"
 #include "app/window/connect_panel.h"
+#include "highlight/qt/sql_editor_colouring.h"
 #include "translation/translation.h"
 #include "uniaccess/sql_mode.h"
 
@@ -313,6 +314,10 @@ void TFormBrindle::BuildPopupMenus() {
           [this] { ClearSqlEditor(); });
   connect(MenuItem(PopupSQL, "SetFont1", "Set Font"), &QAction::triggered, this,
           [this] { SetFont(1); });
+  memoSqlColouring_ = highlight::AttachSqlEditorColouring(*MemoSQL);
+  QAction& copyAsRtf = memoSqlColouring_->CopyAsRtfAction();
+  copyAsRtf.setObjectName("CopyasRTF1");
+  PopupSQL->addAction(&copyAsRtf);
   MemoSQL->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(MemoSQL, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupSQL->exec(MemoSQL->mapToGlobal(at)); });

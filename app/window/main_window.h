@@ -26,6 +26,10 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+namespace highlight {
+class SqlEditorColouring;
+}
+
 namespace app {
 
 class TConnectPanel;
@@ -140,6 +144,7 @@ class TFormBrindle : public QMainWindow {
   QAction* actionRunLast_ = nullptr;
   QAction* actionRunAll_ = nullptr;
 
+  std::unique_ptr<highlight::SqlEditorColouring> memoSqlColouring_;
   StartupInfo startup_;
   platform::UserDialogs& dialogs_;
   MainSettings settings_;

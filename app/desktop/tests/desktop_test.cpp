@@ -97,10 +97,3 @@ TEST(LocaleFormats, EveryLocaleReadsBackWhatItWrites) {
 
 }  // namespace
 }  // namespace app
-
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  QApplication::setApplicationName("Brindle");
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -100,9 +100,3 @@ TEST(TranslateForm, OffDoesNothing) {
 
 }  // namespace
 }  // namespace translation
-
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -20,6 +20,12 @@ class EConvertError : public Exception {
   using Exception::Exception;
 };
 
+// A dataset operation was refused or a field value is invalid.
+class EDatabaseError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 // A file operation failed; ErrorCode() is the operating system's code, or
 // kSharingViolation when a file stayed locked by another program.
 class EInOutError : public Exception {

@@ -369,6 +369,13 @@ TRecordBuffer TDataSet::ActiveBuffer() const {
   return Buffer(activeRecord_);
 }
 
+bool TDataSet::AppendingRecord() const {
+  if (state_ != TDataSetState::dsInsert || buffers_.empty())
+    return false;
+  const TBookmarkFlag flag = const_cast<TDataSet*>(this)->GetBookmarkFlag(Buffer(activeRecord_));
+  return flag == TBookmarkFlag::bfEOF || flag == TBookmarkFlag::bfBOF;
+}
+
 TRecordBuffer TDataSet::EditBuffer() const {
   if (!IsEditState(state_) || buffers_.empty())
     return nullptr;

@@ -101,6 +101,9 @@ class TDataSet {
   bool Modified() const { return modified_; }
   bool IsEmpty() const { return Active() && bof_ && eof_; }
   bool CanModify() const { return GetCanModify(); }
+  // In insert state: whether the new record goes to the end (Append, or
+  // Insert into an empty dataset) rather than before the current record.
+  bool AppendingRecord() const;
 
   // ---- Navigation
   void First();

@@ -151,6 +151,8 @@ void TDataSet::CreateDefaultFields() {
     field->SetFieldName(def.Name);
     field->SetRequired(def.Required);
     field->SetReadOnly(def.ReadOnly);
+    if (def.DisplayWidth > 0)
+      field->SetDisplayWidth(def.DisplayWidth);
     if (auto* floatField = dynamic_cast<TFloatField*>(field.get());
         floatField != nullptr && def.Precision > 0) {
       floatField->SetPrecision(def.Precision);
@@ -883,6 +885,7 @@ void TDataSet::Post() {
   CheckOperation(&TDataSet::DoPost, OnPostError);
   SetState(TDataSetState::dsBrowse);
   Resync(0);
+  InternalPostCompleted();
   Fire(AfterPost);
 }
 
@@ -918,6 +921,7 @@ void TDataSet::Delete() {
   CheckOperation(&TDataSet::DoDelete, OnDeleteError);
   SetState(TDataSetState::dsBrowse);
   Resync(0);
+  InternalDeleteCompleted();
   Fire(AfterDelete);
   Fire(AfterScroll);
 }

@@ -248,6 +248,11 @@ class TDataSet {
   virtual void InternalInsert() {}
   virtual void InternalCancel() {}
   virtual void InternalRefresh() {}
+  // Called once a post or delete is complete and the view re-read, before
+  // the after-post or after-delete event: the place for work that reopens
+  // the dataset.
+  virtual void InternalPostCompleted() {}
+  virtual void InternalDeleteCompleted() {}
   // Copies a field's native value out of (dest may be null) or into the
   // active buffer; the get answers whether a value is present.
   virtual bool GetFieldData(const TField& field, void* dest) = 0;

@@ -20,7 +20,8 @@ struct TFieldDef {
   int Precision = 0;  // digits of a BCD
   bool Required = false;
   bool ReadOnly = false;
-  int FieldNo = 0;  // 1-based position among the definitions
+  int FieldNo = 0;       // 1-based position among the definitions
+  int DisplayWidth = 0;  // of the field made from it; 0 leaves the type's default
 };
 
 class TFieldDefs {

@@ -19,6 +19,8 @@
 
 namespace uniaccess {
 
+class RecordLayout;
+
 class BackendConnection {
  public:
   virtual ~BackendConnection() = default;
@@ -41,7 +43,8 @@ struct ConnectParams {
 struct UniFieldDesc {
   std::string name;
   dataset::TFieldType type = dataset::TFieldType::ftUnknown;
-  int size = 0;  // the width of a string field
+  int size = 0;          // the width of a string field, in bytes
+  int displayWidth = 0;  // characters a column of it needs; 0: the field's default
 };
 
 class Backend {
@@ -72,12 +75,23 @@ class Backend {
   virtual std::unique_ptr<BackendResult> OpenResult(BackendConnection* handle) = 0;
 
   virtual int64_t RowCount(BackendResult& result) = 0;
+  // The dataset fields of a result, in column order; columns of types the
+  // datasets do not carry are left out.
   virtual std::vector<UniFieldDesc> DescribeFields(BackendResult& result) = 0;
+  // Bytes of a record image of these fields.
+  virtual int RecordSize(const RecordLayout& layout);
+  // Converts one row (0-based) of the result into a record image laid out
+  // by DescribeFields' fields; false when the row cannot be read.
+  virtual bool FetchRow(BackendResult& result, int64_t row, const RecordLayout& layout,
+                        uint8_t* image) = 0;
+  // Whether the text of a string field stands for no value.
+  virtual bool IsNullString(std::string_view text) const { return text.empty(); }
 
   // The text of the last failure ("MySQL Error /.../" and the like).
   virtual std::string LastError(BackendConnection* handle) = 0;
-  // The SQL literal of a date.
+  // The SQL literal of a date, and of a date with its time of day.
   virtual std::string FormatDate(platform::DateTime date) const = 0;
+  virtual std::string FormatDateTime(platform::DateTime value) const = 0;
   // The SQL literal of a text: quoted and escaped so that the server stores
   // exactly these bytes.
   virtual std::string QuoteString(BackendConnection* handle, std::string_view text) = 0;

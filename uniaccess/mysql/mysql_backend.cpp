@@ -2,11 +2,15 @@
 
 #include <mysql.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 
 #include "platform/errors.h"
 #include "platform/text.h"
+#include "platform/user_dialogs.h"
+#include "uniaccess/mysql/mysql_values.h"
+#include "uniaccess/record_layout.h"
 
 namespace uniaccess::mysql {
 namespace {
@@ -245,8 +249,100 @@ int64_t MysqlBackend::RowCount(BackendResult& result) {
 }
 
 std::vector<UniFieldDesc> MysqlBackend::DescribeFields(BackendResult& result) {
-  (void)result;
-  return {};  // filled in with the record model
+  auto& mysqlResult = dynamic_cast<MysqlResult&>(result);
+  MYSQL_RES* res = mysqlResult.Handle();
+  const unsigned count = mysql_num_fields(res);
+  MYSQL_FIELD* fields = mysql_fetch_fields(res);
+  std::vector<UniFieldDesc> descs;
+  mysqlResult.sources.clear();
+  for (unsigned i = 0; i < count; ++i) {
+    MysqlColumnFacts facts;
+    facts.name = fields[i].name;
+    facts.type = static_cast<int>(fields[i].type);
+    facts.isUnsigned = (fields[i].flags & UNSIGNED_FLAG) != 0;
+    facts.length = fields[i].length;
+    facts.maxLength = fields[i].max_length;
+    if (const MARIADB_CHARSET_INFO* charset = mariadb_get_charset_by_nr(fields[i].charsetnr)) {
+      facts.charMaxLen = charset->char_maxlen;
+    }
+    UniFieldDesc desc = DescribeMysqlColumn(facts);
+    if (desc.type == dataset::TFieldType::ftUnknown)
+      continue;
+    descs.push_back(std::move(desc));
+    mysqlResult.sources.push_back({i, facts.type});
+  }
+  return descs;
+}
+
+bool MysqlBackend::FetchRow(BackendResult& result, int64_t row, const RecordLayout& layout,
+                            uint8_t* image) {
+  auto& mysqlResult = dynamic_cast<MysqlResult&>(result);
+  MYSQL_RES* res = mysqlResult.Handle();
+  const auto rows = static_cast<int64_t>(mysql_num_rows(res));
+  if (row < 0 || row >= rows)
+    return false;
+  if (mysqlResult.rowOffsets.empty()) {
+    // One pass over the stored rows; mysql_data_seek would walk them all
+    // again for every read.
+    mysqlResult.rowOffsets.reserve(static_cast<size_t>(rows));
+    mysql_data_seek(res, 0);
+    for (int64_t i = 0; i < rows; ++i) {
+      mysqlResult.rowOffsets.push_back(mysql_row_tell(res));
+      if (mysql_fetch_row(res) == nullptr)
+        break;
+    }
+  }
+  if (static_cast<size_t>(row) >= mysqlResult.rowOffsets.size())
+    return false;
+  mysql_row_seek(res,
+                 static_cast<MYSQL_ROW_OFFSET>(mysqlResult.rowOffsets[static_cast<size_t>(row)]));
+  MYSQL_ROW values = mysql_fetch_row(res);
+  unsigned long* lengths = mysql_fetch_lengths(res);
+  if (values == nullptr || lengths == nullptr)
+    return false;
+  layout.Clear(image);
+  const int count = std::min(layout.FieldCount(), static_cast<int>(mysqlResult.sources.size()));
+  for (int i = 0; i < count; ++i) {
+    const MysqlResult::Source& source = mysqlResult.sources[static_cast<size_t>(i)];
+    const char* value = values[source.column];
+    if (value == nullptr)
+      continue;  // NULL: 0, empty text, no date
+    const std::string_view text(value, lengths[source.column]);
+    switch (layout.Slot(i).desc.type) {
+      case dataset::TFieldType::ftFloat: {
+        std::string cleaned;
+        if (const std::optional<double> number = MysqlFloat(text, cleaned)) {
+          layout.PutFloat(image, i, *number);
+        } else {
+          platform::Dialogs().ShowError("UniSQLerror StrToFloat " + cleaned);
+        }
+        break;
+      }
+      case dataset::TFieldType::ftInteger:
+      case dataset::TFieldType::ftLargeint: {
+        int64_t number = 0;
+        if (platform::TryStrToInt64(text, number))
+          layout.PutInteger(image, i, number);
+        break;
+      }
+      case dataset::TFieldType::ftDate:
+        if (auto date = MysqlDate(text))
+          layout.PutDateTime(image, i, *date);
+        break;
+      case dataset::TFieldType::ftDateTime:
+        if (auto moment = MysqlDateTime(text))
+          layout.PutDateTime(image, i, *moment);
+        break;
+      case dataset::TFieldType::ftTime:
+        if (auto time = MysqlTime(text))
+          layout.PutDateTime(image, i, *time);
+        break;
+      default:
+        layout.PutText(image, i, text);
+        break;
+    }
+  }
+  return true;
 }
 
 std::string MysqlBackend::LastError(BackendConnection* handle) {
@@ -259,6 +355,15 @@ std::string MysqlBackend::FormatDate(platform::DateTime date) const {
   const platform::DateParts parts = platform::DecodeDate(date);
   char text[32];
   std::snprintf(text, sizeof text, "'%04d-%02d-%02d'", parts.year, parts.month, parts.day);
+  return text;
+}
+
+std::string MysqlBackend::FormatDateTime(platform::DateTime value) const {
+  const platform::DateParts date = platform::DecodeDate(value);
+  const platform::TimeParts time = platform::DecodeTime(value);
+  char text[48];
+  std::snprintf(text, sizeof text, "'%04d-%02d-%02d %02d:%02d:%02d'", date.year, date.month,
+                date.day, time.hour, time.minute, time.second);
   return text;
 }
 

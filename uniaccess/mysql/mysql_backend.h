@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "uniaccess/backend.h"
 
@@ -32,6 +33,16 @@ class MysqlResult : public BackendResult {
   MysqlResult& operator=(const MysqlResult&) = delete;
   st_mysql_res* Handle() const { return result_; }
 
+  // For each dataset field, the result column it comes from and that
+  // column's type code (filled by DescribeFields).
+  struct Source {
+    unsigned column;
+    int type;
+  };
+  std::vector<Source> sources;
+  // Where each stored row starts, so that any row is reached at once.
+  std::vector<void*> rowOffsets;
+
  private:
   st_mysql_res* result_;
 };
@@ -59,8 +70,11 @@ class MysqlBackend : public Backend {
   std::unique_ptr<BackendResult> OpenResult(BackendConnection* handle) override;
   int64_t RowCount(BackendResult& result) override;
   std::vector<UniFieldDesc> DescribeFields(BackendResult& result) override;
+  bool FetchRow(BackendResult& result, int64_t row, const RecordLayout& layout,
+                uint8_t* image) override;
   std::string LastError(BackendConnection* handle) override;
   std::string FormatDate(platform::DateTime date) const override;
+  std::string FormatDateTime(platform::DateTime value) const override;
   std::string QuoteString(BackendConnection* handle, std::string_view text) override;
 
  private:

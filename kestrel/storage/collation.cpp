@@ -4,6 +4,7 @@
 #include <unicode/locid.h>
 #include <unicode/stringpiece.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -34,11 +35,21 @@ std::unique_ptr<icu::Collator> MakeCollator(const icu::Locale& locale, bool igno
   return collator;
 }
 
+// The environment's locale; the C and POSIX locales, whose collation is code
+// point order, give the root collation instead.
+icu::Locale UserLocale() {
+  const icu::Locale& locale = icu::Locale::getDefault();
+  if (std::strcmp(locale.getVariant(), "POSIX") == 0 || locale.getLanguage()[0] == 0) {
+    return icu::Locale::getRoot();
+  }
+  return locale;
+}
+
 const icu::Collator& CollatorFor(std::string_view locale, bool ignoreCase, int nativeError) {
   thread_local CollatorCache cache;
   if (!cache.ready || cache.locale != locale) {
     const icu::Locale icuLocale =
-        locale.empty() ? icu::Locale::getDefault() : icu::Locale(std::string(locale).c_str());
+        locale.empty() ? UserLocale() : icu::Locale(std::string(locale).c_str());
     cache.caseSensitive = MakeCollator(icuLocale, false, nativeError);
     cache.ignoreCase = MakeCollator(icuLocale, true, nativeError);
     cache.locale = std::string(locale);

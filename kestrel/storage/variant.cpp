@@ -196,8 +196,10 @@ void TKestrelVariant::SetSize(int32_t n) {
   }
   const uint8_t* old = data_;
   const int32_t keep = old ? std::min(size_, n) : 0;
-  if (borrowed_ || old == nullptr || (old == inline_ && n > kInlineCapacity) ||
-      (old != inline_ && n > heapCapacity_)) {
+  if (old == nullptr) {
+    data_ = OwnBuffer(n);
+  } else if (borrowed_ || (old == inline_ && n > kInlineCapacity) ||
+             (old != inline_ && n > heapCapacity_)) {
     std::unique_ptr<uint8_t[]> previous;
     if (!borrowed_ && old != nullptr && old != inline_) {
       previous = std::move(heap_);  // keeps the old bytes alive for the copy

@@ -31,12 +31,12 @@ TKestrelVariant::TKestrelVariant(TKestrelStorageType type) : type_(type) {}
 TKestrelVariant::~TKestrelVariant() = default;
 
 TKestrelVariant::TKestrelVariant(const TKestrelVariant& other) {
-  Assign(other, true);
+  AssignValue(other, true);
 }
 
 TKestrelVariant& TKestrelVariant::operator=(const TKestrelVariant& other) {
   if (this != &other) {
-    Assign(other, true);
+    AssignValue(other, true);
   }
   return *this;
 }
@@ -253,6 +253,10 @@ void TKestrelVariant::ConvertTo(TKestrelStorageType type) {
 }
 
 void TKestrelVariant::Assign(const TKestrelVariant& source, bool copy) {
+  AssignValue(source, copy);
+}
+
+void TKestrelVariant::AssignValue(const TKestrelVariant& source, bool copy) {
   if (&source == this) {
     return;
   }

@@ -50,7 +50,8 @@ class TKestrelVariant {
 
   // A NULL value of the type (untyped for kNone).
   explicit TKestrelVariant(TKestrelStorageType type = TKestrelStorageType::kNone);
-  ~TKestrelVariant();
+  // Parameters derive from the value and add a name to its stream form.
+  virtual ~TKestrelVariant();
   // Copies always own their buffer, also when the source borrows.
   TKestrelVariant(const TKestrelVariant& other);
   TKestrelVariant& operator=(const TKestrelVariant& other);
@@ -85,7 +86,7 @@ class TKestrelVariant {
 
   // With copy the bytes are duplicated; without, the source's buffer is
   // shared and this value borrows it.
-  void Assign(const TKestrelVariant& source, bool copy);
+  virtual void Assign(const TKestrelVariant& source, bool copy);
   // Without copy the value borrows the bytes; with copy it copies them into
   // its own buffer. Either way it then holds a value of the type.
   void SetData(const void* data, int32_t size, bool copy, TKestrelStorageType type);
@@ -98,8 +99,8 @@ class TKestrelVariant {
 
   // Stream form: type (1 byte), null marker (1; 255 ends the form), Size (4),
   // the buffer.
-  void LoadFromStream(TKestrelStream& stream);
-  void SaveToStream(TKestrelStream& stream) const;
+  virtual void LoadFromStream(TKestrelStream& stream);
+  virtual void SaveToStream(TKestrelStream& stream) const;
 
   // Typed accessors. Getters throw "Value is Null" (30016) for NULL and
   // return a converted copy when the type differs. Setters store into the
@@ -161,6 +162,7 @@ class TKestrelVariant {
   dataset::Variant ToPlatformVariant() const;
 
  private:
+  void AssignValue(const TKestrelVariant& source, bool copy);
   uint8_t* OwnBuffer(int32_t n);
   bool Holds(const void* bytes) const;
   void StoreBytes(const void* bytes, int32_t n);

@@ -164,7 +164,7 @@ void TKestrelVariant::Arithmetic(const TKestrelVariant& other, char op) {
   }
   if (IsNull()) {
     if (op == '+') {
-      Assign(other, true);  // a NULL accumulator starts from the first value
+      AssignValue(other, true);  // a NULL accumulator starts from the first value
     }
     return;
   }

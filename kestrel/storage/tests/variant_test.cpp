@@ -389,3 +389,43 @@ TEST(Variant, ToPlatformVariant) {
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+// A value with a name in front of its stream form, as parameters have.
+class NamedValue : public TKestrelVariant {
+ public:
+  std::string name;
+  void SaveToStream(TKestrelStream& stream) const override {
+    const auto length = static_cast<int32_t>(name.size());
+    WriteStreamBuffer(stream, &length, 4, 1);
+    WriteStreamBuffer(stream, name.data(), length, 2);
+    TKestrelVariant::SaveToStream(stream);
+  }
+  void LoadFromStream(TKestrelStream& stream) override {
+    int32_t length = 0;
+    ReadStreamBuffer(stream, &length, 4, 3);
+    name.resize(static_cast<std::size_t>(length));
+    ReadStreamBuffer(stream, name.data(), length, 4);
+    TKestrelVariant::LoadFromStream(stream);
+  }
+};
+
+TEST(Variant, DerivedValuesExtendTheStreamForm) {
+  NamedValue saved;
+  saved.name = "p1";
+  saved.SetAsInteger(12);
+  TKestrelMemoryStream stream;
+  const TKestrelVariant& asValue = saved;
+  asValue.SaveToStream(stream);
+  EXPECT_EQ(stream.Size(), 4 + 2 + 10);
+  stream.SetPosition(0);
+  NamedValue loaded;
+  static_cast<TKestrelVariant&>(loaded).LoadFromStream(stream);
+  EXPECT_EQ(loaded.name, "p1");
+  EXPECT_EQ(loaded.AsInteger(), 12);
+}
+
+}  // namespace
+}  // namespace kestrel

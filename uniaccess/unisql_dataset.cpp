@@ -31,6 +31,7 @@ Tunisqldataset::~Tunisqldataset() {
 }
 
 void Tunisqldataset::Show(const std::string& text) {
+  lastRunFailed_ = true;
   platform::Dialogs().ShowError(text);
 }
 
@@ -87,6 +88,7 @@ void Tunisqldataset::FillFieldDefs(const std::vector<UniFieldDesc>& descs) {
 }
 
 void Tunisqldataset::InternalOpen() {
+  lastRunFailed_ = false;
   PrepareStatement();
   platform::BusyCursor busy;
   open_ = true;
@@ -152,6 +154,7 @@ void Tunisqldataset::InternalInitFieldDefs() {
 }
 
 void Tunisqldataset::ExecSQL() {
+  lastRunFailed_ = false;
   ExecuteStatement(JoinedStatement());
 }
 

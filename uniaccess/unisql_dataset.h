@@ -46,6 +46,8 @@ class Tunisqldataset : public dataset::TDataSet {
   virtual void ExecSQL();
 
   const ChangeCache& Cache() const { return cache_; }
+  // Whether the last open or ExecSQL met a failure (which was shown).
+  bool LastRunFailed() const { return lastRunFailed_; }
 
  protected:
   // The text to run: lines joined with CR LF. Descendants fill it in
@@ -65,8 +67,9 @@ class Tunisqldataset : public dataset::TDataSet {
   int RowOf(const dataset::TRecordBuffer buffer) const;
   // Runs one statement as ExecSQL does (busy cursor, checks, error shown).
   void ExecuteStatement(const std::string& text);
-  // Shows a message through the installed dialogs.
-  static void Show(const std::string& text);
+  // Shows a failure through the installed dialogs and remembers it.
+  void Show(const std::string& text);
+  void ResetRunFailure() { lastRunFailed_ = false; }
 
   int RecordBufferSize() override { return imageSize_; }
   int GetRecordSize() override { return recordSize_; }
@@ -116,6 +119,7 @@ class Tunisqldataset : public dataset::TDataSet {
   int recordSize_ = 0;
   int imageSize_ = 5;
   bool open_ = false;
+  bool lastRunFailed_ = false;
   ChangeCache cache_;
 };
 

@@ -93,6 +93,7 @@ void TUniSQLQuery::PrepareStatement() {
 }
 
 void TUniSQLQuery::ExecSQL() {
+  ResetRunFailure();
   for (const std::string& statement : SplitStatements(SubstitutedText())) {
     ExecuteStatement(statement);
   }

@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -27,6 +28,7 @@
 
 #include "app/window/about_box.h"
 #include "app/window/connect_panel.h"
+#include "dataset/qt/dataset_table_model.h"
 #include "highlight/qt/sql_editor_colouring.h"
 #include "translation/translation.h"
 #include "uniaccess/sql_mode.h"
@@ -75,6 +77,11 @@ TFormBrindle::TFormBrindle(StartupInfo startup, platform::UserDialogs& dialogs)
     database->SetPort("3306");
   }
   DB1.SetDatabasename("mysql");
+  Q1.SetDatabase(&DB1);
+  DS1.SetDataSet(&Q1);
+  Q2.SetDatabase(&DB2);
+  T2.SetDatabase(&DB2);
+  DS2.SetDataSet(&T2);
 
   auto* central = new QWidget(this);
   central->setObjectName("PanelMain");
@@ -103,9 +110,14 @@ TFormBrindle::TFormBrindle(StartupInfo startup, platform::UserDialogs& dialogs)
   TreeView->viewport()->installEventFilter(this);
   connect(TreeView, &QTreeWidget::itemClicked, this, [this] { TreeClicked(); });
   AboutBox = new TAboutBox(this);
+  resultModel_->SetDataSource(&DS1);
+  MemoSQL->installEventFilter(this);
 }
 
-TFormBrindle::~TFormBrindle() = default;
+TFormBrindle::~TFormBrindle() {
+  // The grid's model is a child widget's object and outlives the members.
+  resultModel_->SetDataSource(nullptr);
+}
 
 std::string TFormBrindle::SettingsPath() const {
   return startup_.programDirectory + kSettingsFileName;
@@ -157,6 +169,7 @@ void TFormBrindle::BuildToolbar() {
   connect(save, &QToolButton::clicked, this, [this] { SaveSqlFile(); });
   connect(clear, &QToolButton::clicked, this, [this] { ClearSqlEditor(); });
   connect(print, &QToolButton::clicked, this, [this] { NotAvailableYet("Print result"); });
+  connect(BtnRun, &QPushButton::clicked, this, [this] { RunLastSql(); });
   connect(CBSQLmode, qOverload<int>(&QComboBox::activated), this,
           [this](int) { ApplySqlModeChange(); });
 }
@@ -215,6 +228,11 @@ void TFormBrindle::BuildWorkArea() {
   DBGrid = new QTableView;
   DBGrid->setObjectName("DBGrid");
   DBGrid->hide();
+  resultModel_ = new dataset::qt::DatasetTableModel(DBGrid);
+  DBGrid->setModel(resultModel_);
+  DBGrid->verticalHeader()->setDefaultSectionSize(DBGrid->fontMetrics().height() + 6);
+  connect(DBGrid->horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int column) { OrderResultBy(column); });
   auto* resultPage = new QWidget;
   resultPage->setObjectName("TabResult");
   auto* resultLayout = new QVBoxLayout(resultPage);
@@ -272,6 +290,8 @@ void TFormBrindle::BuildMenus() {
   run->menuAction()->setObjectName("Run1");
   actionRunLast_ = MenuItem(run, "RunLastSQL1", "F3 &Run Last SQL");
   actionRunAll_ = MenuItem(run, "RunAllSQL1", "Run &All SQL");
+  connect(actionRunLast_, &QAction::triggered, this, [this] { RunLastSql(); });
+  connect(actionRunAll_, &QAction::triggered, this, [this] { RunAllSql(); });
 
   QAction* reconnect = bar->addAction("ReConnect");
   reconnect->setObjectName("ReConnect1");
@@ -304,8 +324,10 @@ void TFormBrindle::BuildMenus() {
 void TFormBrindle::BuildPopupMenus() {
   PopupSQL = new QMenu(MemoSQL);
   PopupSQL->setObjectName("PopupSQL");
-  MenuItem(PopupSQL, "RinLastSQL1", "Rin Last SQL");
-  MenuItem(PopupSQL, "RunAllSQL2", "Run All SQL");
+  connect(MenuItem(PopupSQL, "RinLastSQL1", "Rin Last SQL"), &QAction::triggered, this,
+          [this] { RunLastSql(); });
+  connect(MenuItem(PopupSQL, "RunAllSQL2", "Run All SQL"), &QAction::triggered, this,
+          [this] { RunAllSql(); });
   connect(MenuItem(PopupSQL, "OpenSQLfile2", "Open SQL file"), &QAction::triggered, this,
           [this] { OpenSqlFile(); });
   connect(MenuItem(PopupSQL, "SaveSQLas2", "Save SQL as"), &QAction::triggered, this,
@@ -324,11 +346,14 @@ void TFormBrindle::BuildPopupMenus() {
 
   PopupGrid = new QMenu(DBGrid);
   PopupGrid->setObjectName("PopupGrid");
-  MenuItem(PopupGrid, "SaveResult1", "Eredmény &mentése CSV/XML -be");
-  MenuItem(PopupGrid, "Refresh1", "&Frissités");
+  connect(MenuItem(PopupGrid, "SaveResult1", "Eredmény &mentése CSV/XML -be"), &QAction::triggered,
+          this, [this] { NotAvailableYet("Save result"); });
+  connect(MenuItem(PopupGrid, "Refresh1", "&Frissités"), &QAction::triggered, this,
+          [this] { RefreshResult(); });
   connect(MenuItem(PopupGrid, "Print1", "&Nyomtatás"), &QAction::triggered, this,
           [this] { NotAvailableYet("Print result"); });
-  MenuItem(PopupGrid, "Close1", "&Bezárás");
+  connect(MenuItem(PopupGrid, "Close1", "&Bezárás"), &QAction::triggered, this,
+          [this] { CloseResult(); });
   connect(MenuItem(PopupGrid, "SetFont3", "Set Font"), &QAction::triggered, this,
           [this] { SetFont(3); });
   DBGrid->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -369,6 +394,11 @@ void TFormBrindle::AddLogLine(std::string_view text) {
 }
 
 bool TFormBrindle::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == MemoSQL && event->type() == QEvent::KeyRelease &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_F3) {
+    RunLastSql();
+    return true;
+  }
   if (watched == TreeView->viewport() && event->type() == QEvent::MouseButtonPress) {
     auto* press = static_cast<QMouseEvent*>(event);
     if (press->button() == Qt::RightButton) {

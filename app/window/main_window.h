@@ -10,8 +10,12 @@
 #include <string>
 
 #include "app/core/main_settings.h"
+#include "dataset/data_source.h"
+#include "platform/shared_text_file.h"
 #include "platform/user_dialogs.h"
 #include "uniaccess/uni_sql_database.h"
+#include "uniaccess/unisql_query.h"
+#include "uniaccess/unisql_table.h"
 
 class QComboBox;
 class QLabel;
@@ -28,6 +32,10 @@ class QTreeWidgetItem;
 
 namespace highlight {
 class SqlEditorColouring;
+}
+
+namespace dataset::qt {
+class DatasetTableModel;
 }
 
 namespace app {
@@ -61,6 +69,19 @@ class TFormBrindle : public QMainWindow {
   void RebuildTree();
   // Shows the connection panel and loads the profiles.
   void ShowConnectPanel();
+  // Running SQL from the editor.
+  void RunLastSql();
+  void RunAllSql();
+  // Opens a query into the grid or executes a statement, and logs which.
+  void RunSqlText(const std::string& text);
+  // Runs a file statement by statement through Q2; false when a statement
+  // failed. Errors raised by the data access propagate.
+  bool RunBatchFile(platform::SharedTextFile& file);
+  // The result grid's commands.
+  void RefreshResult();
+  void CloseResult();
+  void OrderResultBy(int column);
+  dataset::qt::DatasetTableModel& ResultModel() { return *resultModel_; }
   // The SQL file commands.
   void OpenSqlFile();
   void SaveSqlFile();
@@ -79,6 +100,11 @@ class TFormBrindle : public QMainWindow {
   // The data access components.
   uniaccess::TUniSQLDatabase DB1;
   uniaccess::TUniSQLDatabase DB2;
+  uniaccess::TUniSQLQuery Q1;
+  dataset::TDataSource DS1;
+  uniaccess::TUniSQLQuery Q2;
+  uniaccess::TUniSQLTable T2;
+  dataset::TDataSource DS2;
 
   // Widgets, named as their objectName.
   QWidget* PanelTop = nullptr;
@@ -144,7 +170,14 @@ class TFormBrindle : public QMainWindow {
   QAction* actionRunLast_ = nullptr;
   QAction* actionRunAll_ = nullptr;
 
+  // Replaces the editor text as one undoable edit.
+  void ReplaceEditorText(const std::string& text);
+  void ShowResultRowCount();
+
   std::unique_ptr<highlight::SqlEditorColouring> memoSqlColouring_;
+  dataset::qt::DatasetTableModel* resultModel_ = nullptr;
+  // The grid column whose title is red (the result's ORDER BY), or -1.
+  int orderedColumn_ = -1;
   StartupInfo startup_;
   platform::UserDialogs& dialogs_;
   MainSettings settings_;

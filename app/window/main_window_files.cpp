@@ -75,8 +75,16 @@ void TFormBrindle::ClearSqlEditor() {
 }
 
 bool TFormBrindle::RunStartupBatch(const std::string& fileName) {
-  (void)fileName;
-  throw platform::Exception("Batch runs are not available yet");
+  // Opening for reading would create a missing file and run nothing: a
+  // mistyped name must fail the run instead.
+  if (!QFileInfo::exists(Q(fileName))) {
+    throw platform::EInOutError(2, "File not found: " + fileName);
+  }
+  platform::SharedTextFile file(fileName, platform::TextFileMode::kReset,
+                                platform::SharedTextFile::kDefaultBufferSize, dialogs_);
+  const bool succeeded = RunBatchFile(file);
+  file.Close();
+  return succeeded;
 }
 
 }  // namespace app

@@ -200,6 +200,11 @@ void TFormBrindle::ConnectFromPanel() {
 }
 
 void TFormBrindle::CloseAllConnections() {
+  // Datasets first: they borrow the connections' handles.
+  Q1.Close();
+  Q2.Close();
+  T2.Close();
+  DBGrid->hide();
   DB1.Disconnect();
   DB2.Disconnect();
 }

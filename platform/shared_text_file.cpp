@@ -112,7 +112,13 @@ bool SharedTextFile::Eof() {
 }
 
 bool SharedTextFile::ReadLine(std::string& line) {
+  std::string ending;
+  return ReadLine(line, ending);
+}
+
+bool SharedTextFile::ReadLine(std::string& line, std::string& ending) {
   line.clear();
+  ending.clear();
   if (Eof()) {
     return false;
   }
@@ -131,14 +137,16 @@ bool SharedTextFile::ReadLine(std::string& line) {
     if (length == available) {
       continue;
     }
-    const char ending = buffer_[bufferPos_++];
-    if (ending == '\r') {
+    const char last = buffer_[bufferPos_++];
+    ending += last;
+    if (last == '\r') {
       // CR LF is one ending even when the buffer splits it.
       if (bufferPos_ >= buffer_.size()) {
         FillBuffer();
       }
       if (bufferPos_ < buffer_.size() && buffer_[bufferPos_] == '\n') {
         ++bufferPos_;
+        ending += '\n';
       }
     }
     return true;

@@ -46,6 +46,10 @@ class SharedTextFile {
   // REQUIRES: opened with kReset. Reads the next line without its ending;
   // false at the end of the file.
   bool ReadLine(std::string& line);
+  // As ReadLine, and tells how the line ended: "\r\n", "\n", "\r", or empty
+  // for a last line without an ending. Lets a reader rebuild line breaks that
+  // belong to the data.
+  bool ReadLine(std::string& line, std::string& ending);
   bool Eof();
 
   // REQUIRES: opened with kRewrite or kAppend.

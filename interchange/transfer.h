@@ -1,0 +1,63 @@
+#pragma once
+// What the CSV and XML components tell their caller about one export or
+// import, and the progress callback through which a caller follows a long
+// run and may stop it.
+
+#include <functional>
+
+#include "dataset/dataset.h"
+
+namespace interchange {
+
+enum class TTransferOutcome {
+  kCompleted,
+  kCancelled,    // the progress callback asked to stop
+  kFileMissing,  // the file to import does not exist (the user was told)
+};
+
+struct TTransferResult {
+  TTransferOutcome outcome = TTransferOutcome::kCompleted;
+  int records = 0;  // records written, or records posted
+
+  bool Completed() const { return outcome == TTransferOutcome::kCompleted; }
+  bool Cancelled() const { return outcome == TTransferOutcome::kCancelled; }
+};
+
+// Called with the number of records done so far; returning false cancels
+// the run after that record.
+using TProgressEvent = std::function<bool(int recordsDone)>;
+
+// Calls the progress callback every `interval` records.
+class ProgressReporter {
+ public:
+  ProgressReporter(const TProgressEvent& event, int interval)
+      : event_(event), interval_(interval < 1 ? 1 : interval) {}
+  // False when the caller asked to stop.
+  bool Step(int recordsDone) const {
+    return !event_ || recordsDone % interval_ != 0 || event_(recordsDone);
+  }
+
+ private:
+  const TProgressEvent& event_;
+  int interval_;
+};
+
+// Keeps the dataset's linked controls quiet for its lifetime.
+class ControlsDisabled {
+ public:
+  explicit ControlsDisabled(dataset::TDataSet& dataSet) : dataSet_(dataSet) {
+    dataSet_.DisableControls();
+  }
+  ~ControlsDisabled() { dataSet_.EnableControls(); }
+  ControlsDisabled(const ControlsDisabled&) = delete;
+  ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+ private:
+  dataset::TDataSet& dataSet_;
+};
+
+// Ends an append or edit left open when an import stops on an error, so the
+// dataset is back in browse state for the caller.
+void CancelPendingRecord(dataset::TDataSet& dataSet) noexcept;
+
+}  // namespace interchange

@@ -1,5 +1,10 @@
 #include "interchange/xml_sax.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/errors.h"
 #include "platform/shared_text_file.h"
 #include "platform/text.h"
 
@@ -68,9 +73,10 @@ class TSAXParser::Reader {
     }
   }
 
-  // Reads until a stop character is next; a double quote takes everything
-  // through its partner and ends the read there.
-  std::string ReadUpTo(std::string_view stops) {
+  // Reads until a stop character is next. Inside markup a double quote takes
+  // everything through its partner and ends the read there; in character
+  // data it is an ordinary character.
+  std::string ReadUpTo(std::string_view stops, bool markup = true) {
     std::string text;
     while (Available()) {
       const char c = buffer_[pos_];
@@ -79,7 +85,7 @@ class TSAXParser::Reader {
       }
       ++pos_;
       text += c;
-      if (c == '"') {
+      if (c == '"' && markup) {
         while (Available()) {
           const char inner = buffer_[pos_++];
           text += inner;
@@ -103,11 +109,17 @@ class TSAXParser::Reader {
 
 void TSAXParser::Parse(const std::string& fileName) {
   lineCount_ = 0;
+  // Opening for reading would create a missing file and read it as empty.
+  std::error_code ignored;
+  if (!std::filesystem::exists(fileName, ignored)) {
+    throw platform::EInOutError(ENOENT, "I/O error " + std::to_string(ENOENT) + ": cannot open " +
+                                            fileName + ": " + std::strerror(ENOENT));
+  }
   platform::SharedTextFile file(fileName, platform::TextFileMode::kReset);
   Reader reader(file, lineCount_);
   handler_.StartDocument();
   while (reader.Available()) {
-    const std::string text = reader.ReadUpTo("<");
+    const std::string text = reader.ReadUpTo("<", false);
     if (!text.empty()) {
       handler_.Characters(text);
     }

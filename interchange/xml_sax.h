@@ -3,7 +3,9 @@
 // document handler: start and end of document, character data, start tags
 // with their attributes and end tags. It does not validate and does not
 // decode entities; processing instructions ("<?xml ...?>") come as start
-// tags without an end tag. Malformed markup never fails: it is reported as
+// tags without an end tag. Double quotes group text only inside markup
+// (attribute values may hold blanks, "/" and ">"); in character data they are
+// ordinary characters. Malformed markup never fails: it is reported as
 // whatever tags and text the reading rules produce.
 //
 // Each line of the file reads as if a blank stood in front of it, so a line
@@ -37,7 +39,8 @@ class TSAXParser {
  public:
   explicit TSAXParser(TSAXDocumentHandler& handler) : handler_(handler) {}
 
-  // Reads the whole file; throws platform::EInOutError when it cannot be read.
+  // Reads the whole file; throws platform::EInOutError when it is missing or
+  // cannot be read.
   void Parse(const std::string& fileName);
   // Lines counted so far, the skipped empty ones included.
   int LineCount() const { return lineCount_; }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/errors.h"
 #include "platform/testing/temp_directory.h"
 
@@ -81,6 +83,54 @@ TEST(SaxReader, MissingFileIsAnError) {
   RecordingHandler handler;
   TSAXParser parser(handler);
   EXPECT_THROW(parser.Parse("/nonexistent/dir/doc.xml"), platform::EInOutError);
+  // In a directory that exists the file is not created as an empty document.
+  TempDirectory dir;
+  EXPECT_THROW(parser.Parse(dir.File("absent.xml")), platform::EInOutError);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("absent.xml")));
+  EXPECT_TRUE(handler.events.empty());
+}
+
+TEST(SaxReader, ProcessingInstructionOverSeveralLines) {
+  EXPECT_EQ(EventsOf("<?xml-stylesheet href=\"xml-data.xsl\"\r\n"
+                     "     type=\"text/xsl\"\r\n"
+                     "     title=\"/my dir/a.xml adatok\" ?>\r\n<TABLE/>"),
+            (Events{"start document", "text[ ]",
+                    "<?xml-stylesheet href=[xml-data.xsl]CDATA type=[text/xsl]CDATA "
+                    "title=[/my dir/a.xml adatok]CDATA>",
+                    "<TABLE>", "</TABLE>", "end document"}));
+}
+
+TEST(SaxReader, QuotesInTextAreOrdinaryCharacters) {
+  // Only markup groups text in quotes; a lone quote in text must not swallow
+  // the tags after it.
+  EXPECT_EQ(EventsOf("<a>5\" pipe</a><b>\"x\"y</b>"),
+            (Events{"start document", "text[ ]", "<a>", "text[5\" pipe]", "</a>", "<b>",
+                    "text[\"x\"y]", "</b>", "end document"}));
+  // Inside a tag a quoted value keeps its blanks, ">" and "/".
+  EXPECT_EQ(
+      EventsOf("<a v=\"x > y / z\"/>"),
+      (Events{"start document", "text[ ]", "<a v=[x > y / z]CDATA>", "</a>", "end document"}));
+}
+
+TEST(SaxReader, NamesAndValuesAreCut) {
+  const std::string longName(40, 'n');
+  const std::string longValue(300, 'v');
+  EXPECT_EQ(EventsOf("<" + longName + " " + longName + "=\"" + longValue + "\">"),
+            (Events{"start document", "text[ ]",
+                    "<" + std::string(32, 'n') + " " + std::string(31, 'n') + "=[" +
+                        std::string(255, 'v') + "]CDATA>",
+                    "end document"}));
+}
+
+TEST(SaxReader, CountsLinesIncludingEmptyOnes) {
+  TempDirectory dir;
+  WriteFileBytes(dir.File("doc.xml"), "<a>\r\n\r\n\n<b/>\r\n</a>\r\n");
+  RecordingHandler handler;
+  TSAXParser parser(handler);
+  parser.Parse(dir.File("doc.xml"));
+  EXPECT_EQ(parser.LineCount(), 5);
+  EXPECT_EQ(handler.events,
+            (Events{"start document", "text[ ]", "<a>", "<b>", "</b>", "</a>", "end document"}));
 }
 
 }  // namespace

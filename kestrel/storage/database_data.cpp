@@ -105,4 +105,9 @@ TKestrelTableData& TKestrelMemoryDatabaseData::CreateTableData(const std::string
   return AddTable(std::make_unique<TKestrelMemoryTableData>(*this, tableName, allocBy));
 }
 
+TKestrelTableData& TKestrelTemporaryDatabaseData::CreateTableData(const std::string& tableName,
+                                                                  int32_t) {
+  return AddTable(std::make_unique<TKestrelTemporaryTableData>(*this, tableName));
+}
+
 }  // namespace kestrel

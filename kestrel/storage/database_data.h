@@ -73,4 +73,13 @@ class TKestrelMemoryDatabaseData : public TKestrelDatabaseData {
   TKestrelTableData& CreateTableData(const std::string& tableName, int32_t allocBy) override;
 };
 
+// The "TEMP" database of result sets and work tables.
+class TKestrelTemporaryDatabaseData : public TKestrelDatabaseData {
+ public:
+  explicit TKestrelTemporaryDatabaseData(
+      TKestrelMemoryManager& memory = TKestrelMemoryManager::Instance())
+      : TKestrelDatabaseData("TEMP", memory) {}
+  TKestrelTableData& CreateTableData(const std::string& tableName, int32_t allocBy) override;
+};
+
 }  // namespace kestrel

@@ -6,6 +6,7 @@
 #include "kestrel/storage/database_data.h"
 #include "kestrel/storage/kestrel_exception.h"
 #include "kestrel/storage/record_manager_memory.h"
+#include "kestrel/storage/record_manager_temporary.h"
 
 namespace kestrel {
 namespace {
@@ -577,29 +578,36 @@ bool TKestrelTableData::UpdateRecord(uint8_t* buffer, TKestrelRecordID id) {
   if (records_->GetRecord(request) != TKestrelNavigationResult::kFound) {
     return false;
   }
+  // The new image owns its blocks once stored; the blocks it replaces are
+  // freed only when the store succeeded.
+  std::vector<uint8_t> stored(buffer, buffer + records_->RecordSize());
+  std::vector<uint32_t> replaced;
   for (int i = 0; i < fields_.Count() && hasBlobs_; ++i) {
     const TKestrelFieldDef& field = *fields_.Items(i);
-    if (!IsBlobStorageType(field.StorageType())) {
+    if (!IsBlobStorageType(field.StorageType()) || IsFieldNull(old.data(), i)) {
       continue;
     }
-    const bool storedNull = IsFieldNull(old.data(), i);
-    uint8_t* newField = buffer + field.DataOffset();
+    const uint32_t oldHandle = BlobHandle(old.data(), i);
     if (IsFieldNull(buffer, i)) {
-      // The stored block is no longer referenced once the record is NULL.
-      if (!storedNull) {
-        FreeBlobBlock(BlobHandle(old.data(), i));
-      }
-      continue;
+      replaced.push_back(oldHandle);
+    } else if (BlobMarker(buffer + field.DataOffset()) == kBlobOwnedByBuffer &&
+               BlobHandle(buffer, i) != oldHandle) {
+      replaced.push_back(oldHandle);
     }
-    if ((BlobMarker(newField) == kBlobOwnedByBuffer || storedNull) && !storedNull &&
-        BlobHandle(old.data(), i) != BlobHandle(buffer, i)) {
-      FreeBlobBlock(BlobHandle(old.data(), i));
-    }
-    SetBlobMarker(newField, kBlobOwnedByRecord);
   }
-  if (!records_->UpdateRecord(buffer, id)) {
+  for (int i = 0; i < fields_.Count() && hasBlobs_; ++i) {
+    const TKestrelFieldDef& field = *fields_.Items(i);
+    if (IsBlobStorageType(field.StorageType()) && !IsFieldNull(buffer, i)) {
+      SetBlobMarker(stored.data() + field.DataOffset(), kBlobOwnedByRecord);
+    }
+  }
+  if (!records_->UpdateRecord(stored.data(), id)) {
     return false;
   }
+  for (const uint32_t handle : replaced) {
+    FreeBlobBlock(handle);
+  }
+  std::memcpy(buffer, stored.data(), stored.size());
   indexes_.UpdateRecord(old.data(), buffer, id);
   return true;
 }
@@ -747,6 +755,23 @@ TKestrelMemoryTableData::~TKestrelMemoryTableData() = default;
 std::unique_ptr<TKestrelBaseRecordManager> TKestrelMemoryTableData::CreateRecordManager(
     int32_t recordSize) {
   return std::make_unique<TKestrelMemoryRecordManager>(recordSize, allocBy_, Memory());
+}
+
+// Temporary table.
+
+TKestrelTemporaryTableData::TKestrelTemporaryTableData(TKestrelDatabaseData& database,
+                                                       std::string tableName,
+                                                       std::optional<int64_t> threshold,
+                                                       TKestrelSpillStreamFactory spill)
+    : TKestrelTableData(database, std::move(tableName)),
+      threshold_(threshold),
+      spill_(std::move(spill)) {}
+
+TKestrelTemporaryTableData::~TKestrelTemporaryTableData() = default;
+
+std::unique_ptr<TKestrelBaseRecordManager> TKestrelTemporaryTableData::CreateRecordManager(
+    int32_t recordSize) {
+  return std::make_unique<TKestrelTemporaryRecordManager>(recordSize, Memory(), threshold_, spill_);
 }
 
 }  // namespace kestrel

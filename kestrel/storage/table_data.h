@@ -27,6 +27,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@
 #include "kestrel/storage/dictionary_indexes.h"
 #include "kestrel/storage/memory_manager.h"
 #include "kestrel/storage/record_manager.h"
+#include "kestrel/storage/record_manager_temporary.h"
 #include "kestrel/storage/sequences.h"
 
 namespace kestrel {
@@ -226,6 +228,23 @@ class TKestrelMemoryTableData : public TKestrelTableData {
 
  private:
   int32_t allocBy_;
+};
+
+// Result sets and work tables: records are appended and never changed.
+class TKestrelTemporaryTableData : public TKestrelTableData {
+ public:
+  // threshold and spill as for TKestrelTemporaryRecordManager.
+  TKestrelTemporaryTableData(TKestrelDatabaseData& database, std::string tableName,
+                             std::optional<int64_t> threshold = std::nullopt,
+                             TKestrelSpillStreamFactory spill = nullptr);
+  ~TKestrelTemporaryTableData() override;
+
+ protected:
+  std::unique_ptr<TKestrelBaseRecordManager> CreateRecordManager(int32_t recordSize) override;
+
+ private:
+  std::optional<int64_t> threshold_;
+  TKestrelSpillStreamFactory spill_;
 };
 
 // The typed value of a field in a record buffer, borrowing the buffer; a

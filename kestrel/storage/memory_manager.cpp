@@ -151,27 +151,38 @@ void TKestrelMemoryManager::Resize(void*& address, int32_t newSize, bool zeroFil
     return;
   }
   const int32_t oldSize = BlockSize(header);
-  void* fresh = nullptr;
-  try {
-    fresh = AllocateLocked(newSize, false);
-  } catch (const EKestrelException& e) {
-    if (e.NativeError() != 30015) {
-      throw;
-    }
-    throw EKestrelException("ReallocMem error: %s", {e.Text()}, 30014);
+  if (newSize < 0) {
+    throw EKestrelException("ReallocMem error: %s", {"Invalid block size"}, 30014);
   }
-  auto* bytes = static_cast<uint8_t*>(fresh);
-  std::memcpy(bytes, address, static_cast<std::size_t>(std::min(oldSize, newSize)));
+  if (limit_ > 0 && newSize > oldSize && bytesInUse_ + (newSize - oldSize) > limit_) {
+    throw EKestrelException("Memory limit exceeded (Limit = %d bytes)", {limit_}, 30004);
+  }
+  // realloc moves the block as a fresh allocation and copy would, but lets
+  // the C heap grow large blocks in place: a table growing step by step
+  // does not copy all its records at every step.
+  const std::size_t total = static_cast<std::size_t>(newSize) + kHeaderSize + kTrailerSize;
+  auto* moved = static_cast<uint8_t*>(std::realloc(header, total));
+  if (moved == nullptr) {
+    throw EKestrelException("ReallocMem error: %s", {"Out of memory"}, 30014);
+  }
+  live_.erase(address);
+  uint8_t* data = moved + kHeaderSize;
+  try {
+    live_.insert(data);
+  } catch (const std::bad_alloc&) {
+    bytesInUse_ -= oldSize;
+    std::free(moved);
+    address = nullptr;
+    throw EKestrelException("ReallocMem error: %s", {"Out of memory"}, 30014);
+  }
+  Write32(moved, static_cast<uint32_t>(newSize));
+  Write32(data + newSize, kTrailerMarker);
   if (zeroFill && newSize > oldSize) {
-    std::memset(bytes + oldSize, 0, static_cast<std::size_t>(newSize - oldSize));
+    std::memset(data + oldSize, 0, static_cast<std::size_t>(newSize - oldSize));
   }
-  try {
-    Free(address);
-  } catch (...) {
-    address = fresh;
-    throw;
-  }
-  address = fresh;
+  bytesInUse_ += newSize - oldSize;
+  peakBytes_ = std::max(peakBytes_, bytesInUse_);
+  address = data;
 }
 
 int64_t TKestrelMemoryManager::BytesInUse() const {

@@ -551,7 +551,8 @@ bool TKestrelTableData::InsertRecord(uint8_t* buffer, TKestrelRecordID& id) {
   if (records_ == nullptr) {
     throw EKestrelException("Nil pointer occured", 10392);
   }
-  std::vector<uint8_t> stored(buffer, buffer + records_->RecordSize());
+  std::vector<uint8_t>& stored = scratch_;
+  stored.assign(buffer, buffer + records_->RecordSize());
   for (int i = 0; i < fields_.Count() && hasBlobs_; ++i) {
     const TKestrelFieldDef& field = *fields_.Items(i);
     if (IsBlobStorageType(field.StorageType()) && !IsFieldNull(buffer, i)) {
@@ -562,7 +563,7 @@ bool TKestrelTableData::InsertRecord(uint8_t* buffer, TKestrelRecordID& id) {
     return false;
   }
   std::memcpy(buffer, stored.data(), stored.size());
-  indexes_.InsertRecord(stored.data(), id);
+  indexes_.InsertRecord(buffer, id);
   return true;
 }
 

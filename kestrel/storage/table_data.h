@@ -215,6 +215,7 @@ class TKestrelTableData {
   std::vector<TKestrelTableClient*> clients_;
   std::vector<uint8_t*> blobBlocks_;  // by handle - 1; null when free
   std::vector<uint32_t> freeHandles_;
+  std::vector<uint8_t> scratch_;  // the image being inserted, under the lock
 };
 
 class TKestrelMemoryTableData : public TKestrelTableData {

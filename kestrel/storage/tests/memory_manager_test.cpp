@@ -89,6 +89,11 @@ TEST(MemoryManager, ZeroBytesAndTheLimit) {
                      30004);
   void* b = memory.Allocate(40);
   EXPECT_EQ(memory.AvailableMemory(), 100);
+  ExpectKestrelError([&] { memory.Resize(b, 41, false); },
+                     "Memory limit exceeded (Limit = 100 bytes)", 30004);
+  EXPECT_EQ(memory.AllocatedSize(b), 40);
+  memory.Resize(b, 30, false);
+  EXPECT_EQ(memory.BytesInUse(), 90);
   memory.Free(a);
   memory.Free(b);
 }

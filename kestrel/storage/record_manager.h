@@ -14,13 +14,15 @@
 
 namespace kestrel {
 
-#pragma pack(push, 1)
+// In memory the ID is an aligned struct; after a record in a cursor's buffer
+// it takes its 6-byte form (RecordNo little-endian, then High).
 struct TKestrelRecordID {
   int32_t RecordNo = 0;
   uint16_t High = 0;
 };
-#pragma pack(pop)
-static_assert(sizeof(TKestrelRecordID) == 6);
+inline constexpr int32_t kRecordIDSize = 6;
+void RecordIDToBytes(TKestrelRecordID id, uint8_t* bytes);
+TKestrelRecordID RecordIDFromBytes(const uint8_t* bytes);
 
 int64_t RecordIDToInt64(TKestrelRecordID id);
 TKestrelRecordID Int64ToRecordID(int64_t value);

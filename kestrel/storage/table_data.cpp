@@ -128,10 +128,15 @@ void TKestrelIndexManager::SetIndexFactory(TKestrelTableIndexFactory factory) {
 void TKestrelIndexManager::BuildIndexes() {
   indexes_.clear();
   for (int i = 0; i < defs_.Count(); ++i) {
-    const TKestrelIndexDef& def = *defs_.Items(i);
-    indexes_[def.ObjectID] = IndexFactory() ? IndexFactory()(def, table_)
-                                            : std::make_unique<TKestrelScanIndex>(def, table_);
+    BuildIndex(*defs_.Items(i));
   }
+}
+
+TKestrelTableIndex& TKestrelIndexManager::BuildIndex(const TKestrelIndexDef& def) {
+  auto& slot = indexes_[def.ObjectID];
+  slot = IndexFactory() ? IndexFactory()(def, table_)
+                        : std::make_unique<TKestrelScanIndex>(def, table_);
+  return *slot;
 }
 
 TKestrelTableIndex* TKestrelIndexManager::Index(int32_t objectID) const {
@@ -380,6 +385,86 @@ void TKestrelTableData::DropRecords() {
   }
   records_->EmptyRecords();
   indexes_.Clear();
+}
+
+void TKestrelTableData::DeleteVisibleRecords(const std::vector<TKestrelRecordID>* visible) {
+  std::lock_guard guard(lock_);
+  const int64_t stored = GetRecordCount();
+  const int64_t seen = visible == nullptr ? stored : static_cast<int64_t>(visible->size());
+  if (seen > stored) {
+    throw EKestrelException("Invalid record count = %d. Limit is %d", {seen, stored}, 11311);
+  }
+  if (seen == stored) {
+    DropRecords();
+    return;
+  }
+  for (const TKestrelRecordID id : *visible) {
+    DeleteRecord(id);
+  }
+}
+
+void TKestrelTableData::AddIndex(const TKestrelIndexDef& index) {
+  std::lock_guard guard(lock_);
+  TKestrelIndexDefs& defs = indexes_.IndexDefs();
+  if (defs.IndexOf(index.Name) >= 0) {
+    throw EKestrelException("Duplicate field name %s", {index.Name}, 10424);
+  }
+  auto def = std::make_unique<TKestrelIndexDef>();
+  def->Assign(index);
+  def->ObjectID = NewObjectID();
+  def->RootPageNo = -1;
+  TKestrelIndexDef& added = *static_cast<TKestrelIndexDef*>(defs.Add(std::move(def)));
+  try {
+    std::unique_ptr<TKestrelConstraintDef> constraint = ConstraintForIndex(added);
+    if (constraint != nullptr) {
+      constraint->ObjectID = NewObjectID();
+      constraint->TableReference.Name = tableName_;
+      ResolveConstraint(*constraint);
+    }
+    TKestrelTableIndex& built = indexes_.BuildIndex(added);
+    if (records_ != nullptr) {
+      std::vector<uint8_t> record(static_cast<std::size_t>(records_->RecordSize()));
+      TKestrelRecordRequest request;
+      request.Direction = TKestrelNavigation::kNext;
+      request.AtBeginning = true;
+      request.Buffer = record.data();
+      while (records_->GetRecord(request) == TKestrelNavigationResult::kFound) {
+        built.InsertKey(record.data(), request.RecordID);
+      }
+    }
+    if (constraint != nullptr) {
+      constraints_.Add(std::move(constraint));
+    }
+  } catch (...) {
+    indexes_.DropIndex(added.ObjectID);
+    defs.Delete(defs.IndexOfID(added.ObjectID));
+    throw;
+  }
+}
+
+bool TKestrelTableData::DropIndex(const std::string& indexName) {
+  std::lock_guard guard(lock_);
+  TKestrelIndexDefs& defs = indexes_.IndexDefs();
+  const int position = defs.IndexOf(indexName);
+  if (position < 0) {
+    return false;
+  }
+  const int32_t objectID = defs.Items(position)->ObjectID;
+  for (int i = 0; i < constraints_.Count(); ++i) {
+    const TKestrelConstraintDef& constraint = *constraints_.Items(i);
+    const bool keyed = constraint.ConstraintType() == kConstraintPrimary ||
+                       constraint.ConstraintType() == kConstraintUnique;
+    if (keyed && constraint.TargetReference.ObjectID == objectID) {
+      constraints_.Delete(i);
+      break;
+    }
+  }
+  if (TKestrelTableIndex* index = indexes_.Index(objectID)) {
+    index->Clear();
+  }
+  indexes_.DropIndex(objectID);
+  defs.Delete(position);
+  return true;
 }
 
 void TKestrelTableData::OpenClient(TKestrelTableClient* client) {

@@ -84,6 +84,10 @@ class TKestrelIndexManager {
   static void SetIndexFactory(TKestrelTableIndexFactory factory);
   // Builds the index objects of every definition.
   void BuildIndexes();
+  // Builds the index object of one definition and returns it.
+  TKestrelTableIndex& BuildIndex(const TKestrelIndexDef& def);
+  // Drops the index object of a definition.
+  void DropIndex(int32_t objectID) { indexes_.erase(objectID); }
   TKestrelTableIndex* Index(int32_t objectID) const;
 
   void InsertRecord(const uint8_t* record, TKestrelRecordID id);
@@ -158,6 +162,20 @@ class TKestrelTableData {
   void RenameTable(const std::string& newName, const TKestrelTableClient* caller);
   // Refused while a client other than caller is open (10072).
   void EmptyTable(const TKestrelTableClient* caller);
+
+  // A DELETE that removes every record its cursor sees: visible lists the
+  // cursor's filtered record set, or is null when it sees every record.
+  // More records than the table holds raise "Invalid record count = %d.
+  // Limit is %d" (11311); all of them empty the table; fewer are deleted one
+  // by one with their index keys.
+  void DeleteVisibleRecords(const std::vector<TKestrelRecordID>* visible);
+
+  // An index on the existing table, numbered, filled with the stored
+  // records' keys; a unique or primary index also adds its constraint.
+  void AddIndex(const TKestrelIndexDef& index);
+  // Drops the index and the first primary-key or unique constraint backed
+  // by it; false when no index has the name.
+  bool DropIndex(const std::string& indexName);
 
   void OpenClient(TKestrelTableClient* client);
   void CloseClient(TKestrelTableClient* client);

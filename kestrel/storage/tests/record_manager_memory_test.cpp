@@ -206,6 +206,11 @@ TEST(RecordIDs, ConversionsAndComparison) {
   EXPECT_EQ(id.RecordNo, -1);
   EXPECT_EQ(id.High, 5);
   EXPECT_EQ(RecordIDToInt64(id), (int64_t{5} << 32) | 0xFFFFFFFF);
+  uint8_t bytes[kRecordIDSize];
+  RecordIDToBytes({0x01020304, 0x0506}, bytes);
+  EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 6), (std::vector<uint8_t>{4, 3, 2, 1, 6, 5}));
+  EXPECT_EQ(RecordIDFromBytes(bytes).RecordNo, 0x01020304);
+  EXPECT_EQ(RecordIDFromBytes(bytes).High, 0x0506);
   EXPECT_EQ(CompareRecordIDs({1, 9}, {2, 0}), -1);
   EXPECT_EQ(CompareRecordIDs({2, 9}, {2, 0}), 0);
   EXPECT_EQ(CompareRecordIDs({3, 0}, {2, 0}), 1);

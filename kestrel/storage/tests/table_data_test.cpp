@@ -338,3 +338,52 @@ TEST(TableCreation, Errors) {
 
 }  // namespace
 }  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+TEST_F(Table, DeleteVisibleRecordsByTheCursorsView) {
+  for (int i = 0; i < 5; ++i) {
+    Insert("r" + std::to_string(i), 1);
+  }
+  std::vector<TKestrelRecordID> tooMany(6);
+  ExpectKestrelError([&] { table_->DeleteVisibleRecords(&tooMany); },
+                     "Invalid record count = 6. Limit is 5", 11311);
+  const std::vector<TKestrelRecordID> some = {{1, 0}, {3, 0}};
+  table_->DeleteVisibleRecords(&some);
+  EXPECT_EQ(table_->GetRecordCount(), 3);
+  EXPECT_FALSE(table_->RecordManager()->RecordExists({3, 0}));
+  table_->DeleteVisibleRecords(nullptr);
+  EXPECT_EQ(table_->GetRecordCount(), 0);
+}
+
+TEST_F(Table, IndexesAddedLaterBringAndTakeTheirConstraints) {
+  Insert("a", 4);
+  TKestrelIndexDef index;
+  index.Name = "UQ";
+  index.Unique = true;
+  index.SetColumnCount(1);
+  index.Columns[0]->FieldName = "QTY";
+  table_->AddIndex(index);
+  const TKestrelConstraintDefs& constraints = table_->ConstraintDefs();
+  ASSERT_EQ(constraints.Count(), 5);
+  EXPECT_EQ(constraints.Items(4)->Name, "C_Unique$QTY");
+  EXPECT_EQ(constraints.Items(4)->TargetReference.ObjectID,
+            table_->IndexManager().IndexDefs().Find("UQ")->ObjectID);
+  table_->InitRecord(buffer_.data(), true, true);
+  SetText("NAME", "b");
+  SetInteger("QTY", 4);
+  ExpectKestrelError([&] { table_->CheckConstraints(buffer_.data(), {}, true); },
+                     "Constraint unique 'C_Unique$QTY' violated. Duplicate found.", 30320);
+  EXPECT_TRUE(table_->DropIndex("uq"));
+  EXPECT_EQ(constraints.Count(), 4);
+  table_->CheckConstraints(buffer_.data(), {}, true);
+  EXPECT_FALSE(table_->DropIndex("uq"));
+
+  index.Columns[0]->FieldName = "MISSING";
+  ExpectKestrelError([&] { table_->AddIndex(index); }, "Field 'MISSING' not found", 30027);
+  EXPECT_EQ(table_->IndexManager().IndexDefs().Find("UQ"), nullptr);
+}
+
+}  // namespace
+}  // namespace kestrel

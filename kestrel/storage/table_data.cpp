@@ -352,6 +352,8 @@ void TKestrelTableData::CreateAutoIncSequences() {
 }
 
 void TKestrelTableData::RenameTable(const std::string& newName, const TKestrelTableClient* caller) {
+  // The name is what the database's list looks tables up by.
+  std::lock_guard databaseGuard(database_.Lock());
   std::lock_guard guard(lock_);
   if (OtherClientCount(caller) > 0) {
     throw EKestrelException("Cannot rename table '%s'. Table is open by another dataset",

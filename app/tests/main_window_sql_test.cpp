@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableView>
+#include <algorithm>
 
 #include <QtTest/QTest>
 
@@ -155,6 +156,28 @@ TEST_F(MainWindowSql, RunBatchFileRunsAFileStatementByStatement) {
   EXPECT_TRUE(window.RunBatchFile(file));
   EXPECT_EQ(Query("select id, name from t where id >= 10 order by id"),
             (Rows{{"10", "x"}, {"11", "a;b"}}));
+}
+
+TEST_F(MainWindowSql, SaveResultWritesTheGridAsCsvOrXmlByTheChosenName) {
+  TFormBrindle& window = StartConnected();
+  window.MemoSQL->setPlainText("select id, name from t order by id");
+  Trigger("RunAllSQL1");
+  platform::testing::TempDirectory directory;
+  // No extension: the selected filter decides (the second one is CSV).
+  dialogs_->AnswerSaveFile(directory.File("result"), 2);
+  dialogs_->AnswerMessage(DialogButton::kOk);
+  Trigger("SaveResult1");
+  const std::string csv = platform::testing::ReadFileBytes(directory.File("result.csv"));
+  EXPECT_NE(csv.find("\"b\";"), std::string::npos) << csv;
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3) << csv;
+  EXPECT_EQ(LastLogLine(), directory.File("result.csv") + "  Result grid saved.");
+
+  dialogs_->AnswerSaveFile(directory.File("grid.XML"), 1);
+  dialogs_->AnswerMessage(DialogButton::kOk);
+  Trigger("SaveResult1");
+  const std::string xml = platform::testing::ReadFileBytes(directory.File("grid.XML"));
+  EXPECT_NE(xml.find("UTF-8"), std::string::npos);
+  EXPECT_NE(xml.find(">c<"), std::string::npos) << xml;
 }
 
 // Runs a "/RUN:" script without showing the window (a short name: the

@@ -347,7 +347,7 @@ void TFormBrindle::BuildPopupMenus() {
   PopupGrid = new QMenu(DBGrid);
   PopupGrid->setObjectName("PopupGrid");
   connect(MenuItem(PopupGrid, "SaveResult1", "Eredmény &mentése CSV/XML -be"), &QAction::triggered,
-          this, [this] { NotAvailableYet("Save result"); });
+          this, [this] { SaveResult(); });
   connect(MenuItem(PopupGrid, "Refresh1", "&Frissités"), &QAction::triggered, this,
           [this] { RefreshResult(); });
   connect(MenuItem(PopupGrid, "Print1", "&Nyomtatás"), &QAction::triggered, this,

@@ -79,6 +79,8 @@ class TFormBrindle : public QMainWindow {
   bool RunBatchFile(platform::SharedTextFile& file);
   // The result grid's commands.
   void RefreshResult();
+  // Saves the open result as CSV or XML, chosen by the file name.
+  void SaveResult();
   void CloseResult();
   void OrderResultBy(int column);
   dataset::qt::DatasetTableModel& ResultModel() { return *resultModel_; }

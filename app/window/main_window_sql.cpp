@@ -1,5 +1,6 @@
 // Running SQL from the editor, the result grid's commands and batch files.
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -10,7 +11,11 @@
 
 #include "app/core/sql_text.h"
 #include "app/window/main_window.h"
+#include "app/window/transfer_progress.h"
 #include "dataset/qt/dataset_table_model.h"
+#include "interchange/csv_exp_imp.h"
+#include "interchange/xml_exp_imp.h"
+#include "platform/text.h"
 #include "translation/translation.h"
 
 namespace app {
@@ -132,6 +137,50 @@ void TFormBrindle::OrderResultBy(int column) {
   resultModel_->ClearTitleColors();
   resultModel_->SetTitleColor(column, kOrderedTitleColor);
   orderedColumn_ = column;
+}
+
+void TFormBrindle::SaveResult() {
+  if (!Q1.Active())
+    return;
+  platform::FileDialogRequest request;
+  request.title = translation::TranslateText("Result grid save");
+  request.filter = "XML|*.XML|CSV|*.CSV";
+  request.filterIndex = 1;
+  request.defaultExtension = "XML";
+  request.initialDirectory = settings_.outDir;
+  request.fileName = translation::TranslateText("Result");
+  const auto chosen = dialogs_.SaveFileDialog(request);
+  if (!chosen)
+    return;
+  std::string fileName = chosen->fileName;
+  if (QFileInfo(Q(fileName)).fileName().indexOf('.') < 0) {
+    fileName += chosen->filterIndex == 2 ? ".csv" : ".xml";
+  }
+  settings_.outDir = QFileInfo(Q(fileName)).absolutePath().toStdString() + "/";
+  TransferProgress progress(this, Q(translation::TranslateText("Result grid save")));
+  try {
+    interchange::TTransferResult result;
+    if (platform::UpperCase(fileName).find(".CSV") != std::string::npos) {
+      interchange::TCSVEXPIMP csv;
+      csv.SetDatasource(&DS1);
+      csv.SetCSVnev(fileName);
+      csv.OnProgress = progress.Callback();
+      result = csv.Export();
+    } else {
+      interchange::TXMLEXPIMP xml;
+      xml.SetDatasource(&DS1);
+      xml.SetXMLnev(fileName);
+      xml.OnProgress = progress.Callback();
+      result = xml.Export();
+    }
+    if (result.Cancelled()) {
+      AddLogLine(fileName + " " + translation::TranslateText("Saving the result was cancelled."));
+      return;
+    }
+    AddLogLine(fileName + " " + translation::TranslateText(" Result grid saved."));
+  } catch (const std::exception& error) {
+    dialogs_.ShowError(error.what());
+  }
 }
 
 bool TFormBrindle::RunBatchFile(platform::SharedTextFile& file) {

@@ -277,6 +277,10 @@ void TFormBrindle::BuildMenus() {
   actionDropDatabase_ = MenuItem(database, "Drop1", "&Drop");
   actionExport_ = MenuItem(database, "Export1", "&Export");
   actionImport_ = MenuItem(database, "Import1", "&Import");
+  connect(actionCreateDatabase_, &QAction::triggered, this, [this] { CreateDatabase(); });
+  connect(actionDropDatabase_, &QAction::triggered, this, [this] { DropDatabase(); });
+  connect(actionExport_, &QAction::triggered, this, [this] { NotAvailableYet("Export"); });
+  connect(actionImport_, &QAction::triggered, this, [this] { NotAvailableYet("Import"); });
   MenuItem(database, "Reindex1", "&Reindex");  // no command attached
 
   QMenu* tools = bar->addMenu("&Tools");
@@ -362,19 +366,24 @@ void TFormBrindle::BuildPopupMenus() {
 
   PopupTree = new QMenu(TreeView);
   PopupTree->setObjectName("PopupTree");
-  MenuItem(PopupTree, "Dropdatabase1", "Drop database");
-  MenuItem(PopupTree, "Droptable1", "Drop table");
-  MenuItem(PopupTree, "Viewdata1", "View data");
-  MenuItem(PopupTree, "EditTable1", "Edit Table");
-  MenuItem(PopupTree, "Emtytable1", "Emty table");
-  MenuItem(PopupTree, "Showtablestructure1", "Show table structure");
-  MenuItem(PopupTree, "Export2", "Export");
-  MenuItem(PopupTree, "Import2", "Import");
-  connect(MenuItem(PopupTree, "Refresh2", "Refresh"), &QAction::triggered, this,
-          [this] { RebuildTree(); });
-  connect(MenuItem(PopupTree, "SetFont2", "Set Font"), &QAction::triggered, this,
-          [this] { SetFont(2); });
-  MenuItem(PopupTree, "Reindextable1", "&Reindex table");
+  auto command = [this](const char* name, const char* caption, auto operation) {
+    connect(MenuItem(PopupTree, name, caption), &QAction::triggered, this, operation);
+  };
+  command("Dropdatabase1", "Drop database", [this] {
+    if (!CBDatabase->currentText().isEmpty())
+      DropDatabase();
+  });
+  command("Droptable1", "Drop table", [this] { DropTable(); });
+  command("Viewdata1", "View data", [this] { ViewData(); });
+  command("EditTable1", "Edit Table", [this] { NotAvailableYet("Edit Table"); });
+  command("Emtytable1", "Emty table", [this] { EmptyTable(); });
+  command("Showtablestructure1", "Show table structure", [this] { ShowTableStructure(); });
+  command("Export2", "Export", [this] { NotAvailableYet("Export"); });
+  command("Import2", "Import", [this] { NotAvailableYet("Import"); });
+  command("Refresh2", "Refresh", [this] { RebuildTree(); });
+  command("SetFont2", "Set Font", [this] { SetFont(2); });
+  command("Reindextable1", "&Reindex table", [this] { ReindexTable(); });
+  command("Dropindex1", "Drop index", [this] { DropIndex(); });
 }
 
 void TFormBrindle::AddLogLine(std::string_view text) {

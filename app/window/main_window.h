@@ -67,6 +67,15 @@ class TFormBrindle : public QMainWindow {
   // Empties the tree down to its root, lists the databases under it and
   // fills CBDatabase.
   void RebuildTree();
+  // The tree's commands; table commands act on the remembered table node.
+  void CreateDatabase();
+  void DropDatabase();
+  void DropTable();
+  void EmptyTable();
+  void ViewData();
+  void ShowTableStructure();
+  void ReindexTable();
+  void DropIndex();
   // Shows the connection panel and loads the profiles.
   void ShowConnectPanel();
   // Running SQL from the editor.
@@ -164,6 +173,12 @@ class TFormBrindle : public QMainWindow {
   // Enables the tree's pop-up items by the remembered node's level and shows it.
   void ShowTreePopup(const QPoint& at);
   void ApplyPendingSplitterSizes();
+  // Closes the tool datasets and connects DB2 to the database CBDatabase names.
+  void ConnectToolToCurrentDatabase();
+  // The remembered node when it is a table node and CBDatabase has text.
+  QTreeWidgetItem* RememberedTable() const;
+  // Runs one statement through Q2; false (and the log line) when it failed.
+  bool RunToolStatement(const std::string& statement, const char* failureLog);
 
   QAction* actionCreateDatabase_ = nullptr;
   QAction* actionDropDatabase_ = nullptr;

@@ -121,6 +121,8 @@ void TFormBrindle::ShowTreePopup(const QPoint& at) {
       item->setEnabled(level == kLevelDatabase);
     } else if (name == "Export2" || name == "Import2") {
       item->setEnabled(level == kLevelDatabase || level == kLevelTable);
+    } else if (name == "Dropindex1") {
+      item->setEnabled(level == 3);
     } else if (name == "Droptable1" || name == "Viewdata1" || name == "EditTable1" ||
                name == "Emtytable1" || name == "Showtablestructure1") {
       item->setEnabled(level == kLevelTable);

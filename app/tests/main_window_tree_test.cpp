@@ -1,0 +1,180 @@
+// The tree's object commands against the test server.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include <QtTest/QTest>
+
+#include "app/tests/main_window_fixture.h"
+#include "platform/testing/temp_directory.h"
+
+namespace app::testing {
+namespace {
+
+using platform::DialogButton;
+using Rows = std::vector<std::vector<std::string>>;
+
+std::string S(const QString& text) {
+  return text.toStdString();
+}
+
+class MainWindowTree : public MainWindowTest {
+ protected:
+  TFormBrindle& StartConnected() {
+    Run("create table people (id int primary key, name varchar(20), born date,"
+        " key name_born (name, born))");
+    Run("insert into people values (1, 'Ann', '1990-01-02'), (2, 'Bob', NULL)");
+    TFormBrindle& window = Start();
+    ConnectToTestServer();
+    return window;
+  }
+  QTreeWidgetItem* DatabaseNode(const std::string& name) {
+    QTreeWidgetItem* root = window_->TreeView->topLevelItem(0);
+    for (int i = 0; i < root->childCount(); ++i) {
+      if (S(root->child(i)->text(0)) == name)
+        return root->child(i);
+    }
+    return nullptr;
+  }
+  QTreeWidgetItem* TableNode(const std::string& table) {
+    QTreeWidgetItem* database = DatabaseNode(database_);
+    if (database == nullptr)
+      return nullptr;
+    database->setExpanded(true);
+    for (int i = 0; i < database->childCount(); ++i) {
+      if (S(database->child(i)->text(0)) == table)
+        return database->child(i);
+    }
+    return nullptr;
+  }
+  // A right click remembers the node and opens the pop-up menu.
+  void RightClick(QTreeWidgetItem* node) {
+    ASSERT_NE(node, nullptr);
+    window_->TreeView->scrollToItem(node);
+    const QRect rect = window_->TreeView->visualItemRect(node);
+    QTest::mousePress(window_->TreeView->viewport(), Qt::RightButton, {}, rect.center());
+    QApplication::processEvents();
+    window_->PopupTree->hide();
+  }
+  bool Enabled(const char* action) { return window_->findChild<QAction*>(action)->isEnabled(); }
+  std::string Log() { return S(window_->MemoMessages->toPlainText()); }
+};
+
+TEST_F(MainWindowTree, CreateAndDropADatabase) {
+  TFormBrindle& window = StartConnected();
+  const std::string name = database_ + "_new";
+  dialogs_->AnswerInput(name);
+  Trigger("Create1");
+  EXPECT_EQ(Query("show databases like '" + name + "'"), (Rows{{name}}));
+  EXPECT_NE(DatabaseNode(name), nullptr);
+  EXPECT_NE(Log().find(name + " Database created"), std::string::npos);
+
+  // Cancel on the input box answers with the proposed name; No drops nothing.
+  window.CBDatabase->setCurrentText(QString::fromStdString(name));
+  dialogs_->CancelInput();
+  dialogs_->AnswerMessage(DialogButton::kNo);
+  Trigger("Drop1");
+  EXPECT_EQ(dialogs_->MessageTexts().back(), "Drop the " + name + " database?");
+  EXPECT_EQ(Query("show databases like '" + name + "'"), (Rows{{name}}));
+  dialogs_->AnswerInput(name);
+  dialogs_->AnswerMessage(DialogButton::kYes);
+  Trigger("Drop1");
+  EXPECT_TRUE(Query("show databases like '" + name + "'").empty());
+  EXPECT_EQ(DatabaseNode(name), nullptr);
+  EXPECT_NE(Log().find(name + " database droped"), std::string::npos);
+}
+
+TEST_F(MainWindowTree, PopupItemsFollowTheLevelOfTheRememberedNode) {
+  StartConnected();
+  RightClick(DatabaseNode(database_));
+  EXPECT_TRUE(Enabled("Dropdatabase1"));
+  EXPECT_FALSE(Enabled("Droptable1"));
+  EXPECT_TRUE(Enabled("Export2"));
+  QTreeWidgetItem* table = TableNode("people");
+  RightClick(table);
+  EXPECT_FALSE(Enabled("Dropdatabase1"));
+  EXPECT_TRUE(Enabled("Droptable1"));
+  EXPECT_TRUE(Enabled("Showtablestructure1"));
+  EXPECT_FALSE(Enabled("Dropindex1"));
+  table->setExpanded(true);
+  ASSERT_EQ(table->childCount(), 2);
+  RightClick(table->child(1));
+  EXPECT_TRUE(Enabled("Dropindex1"));
+  EXPECT_FALSE(Enabled("Droptable1"));
+  EXPECT_TRUE(Enabled("Reindextable1"));
+}
+
+TEST_F(MainWindowTree, TableStructureAndReindexScript) {
+  TFormBrindle& window = StartConnected();
+  RightClick(TableNode("people"));
+  Trigger("Showtablestructure1");
+  const std::string log = Log();
+  const std::vector<std::string> expected = {"-------------Show table structure -------------",
+                                             "CREATE TABLE people (",
+                                             "id                               SMALLINT,",
+                                             "name                             CHAR(80),",
+                                             "born                             DATE",
+                                             ");",
+                                             "CREATE INDEX PRIMARY  ON people (id);",
+                                             "CREATE INDEX name_born  ON people (name,born);",
+                                             "-----------------------------------------------"};
+  std::string joined;
+  for (const std::string& line : expected)
+    joined += line + "\n";
+  EXPECT_NE((log + "\n").find(joined), std::string::npos) << log;
+  EXPECT_FALSE(std::filesystem::exists(window.ProgramDirectory() + "_TMP.SQL"));
+
+  platform::testing::TempDirectory directory;
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(directory.Path());
+  Trigger("Reindextable1");
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(platform::testing::ReadFileBytes(directory.File("_WORK.SQL")),
+            "DROP INDEX PRIMARY ;\r\nCREATE INDEX PRIMARY  ON people (id);\r\n"
+            "DROP INDEX name_born ;\r\nCREATE INDEX name_born  ON people (name,born);\r\n");
+}
+
+TEST_F(MainWindowTree, ViewEmptyAndDropATableAndDropAnIndex) {
+  TFormBrindle& window = StartConnected();
+  QTreeWidgetItem* table = TableNode("people");
+  RightClick(table);
+  Trigger("Viewdata1");
+  EXPECT_TRUE(window.DBGrid->isVisible());
+  EXPECT_EQ(S(window.EditRowNo->text()), "2");
+  EXPECT_NE(Log().find("View data people"), std::string::npos);
+
+  table->setExpanded(true);
+  RightClick(table->child(1));
+  dialogs_->AnswerMessage(DialogButton::kYes);
+  Trigger("Dropindex1");
+  EXPECT_EQ(dialogs_->MessageTexts().back(), "Delete the name_born index ?");
+  EXPECT_EQ(Query("select count(*) from information_schema.statistics where table_schema = '" +
+                  database_ + "' and index_name = 'name_born'"),
+            (Rows{{"0"}}));
+
+  RightClick(TableNode("people"));
+  dialogs_->AnswerMessage(DialogButton::kYes);
+  Trigger("Emtytable1");
+  EXPECT_EQ(dialogs_->MessageTexts().back(), "Delete all rows from people table ?");
+  EXPECT_EQ(Query("select count(*) from people"), (Rows{{"0"}}));
+
+  RightClick(TableNode("people"));
+  dialogs_->AnswerMessage(DialogButton::kNo);
+  Trigger("Droptable1");
+  EXPECT_EQ(Query("show tables"), (Rows{{"people"}}));
+  RightClick(TableNode("people"));
+  dialogs_->AnswerMessage(DialogButton::kYes);
+  Trigger("Droptable1");
+  EXPECT_TRUE(Query("show tables").empty());
+  EXPECT_NE(Log().find("people Table droped"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace app::testing

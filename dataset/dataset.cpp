@@ -33,19 +33,6 @@ class TempState {
   TDataSetState saved_;
 };
 
-bool IsTextField(TFieldType type) {
-  switch (type) {
-    case TFieldType::ftString:
-    case TFieldType::ftFixedChar:
-    case TFieldType::ftWideString:
-    case TFieldType::ftMemo:
-    case TFieldType::ftFmtMemo:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 TDataSet::TDataSet() = default;
@@ -1008,7 +995,7 @@ bool TDataSet::KeyValuesMatch(const std::vector<TField*>& fields,
     if (field.IsNull())
       return false;
     try {
-      if (IsTextField(field.DataType())) {
+      if (IsTextFieldType(field.DataType())) {
         const std::string text = field.AsString();
         const std::string key = value.ToString();
         bool match;

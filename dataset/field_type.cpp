@@ -2,6 +2,34 @@
 
 namespace dataset {
 
+bool IsTextFieldType(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftString:
+    case TFieldType::ftFixedChar:
+    case TFieldType::ftWideString:
+    case TFieldType::ftMemo:
+    case TFieldType::ftFmtMemo:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsBlobFieldType(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftBlob:
+    case TFieldType::ftMemo:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftFmtMemo:
+    case TFieldType::ftParadoxOle:
+    case TFieldType::ftDBaseOle:
+    case TFieldType::ftTypedBinary:
+      return true;
+    default:
+      return false;
+  }
+}
+
 const char* FieldTypeName(TFieldType type) {
   static constexpr const char* kNames[] = {
       "Unknown",    "String",     "Smallint", "Integer",     "Word",      "Boolean",

@@ -41,6 +41,11 @@ enum class TFieldType : uint8_t {
 
 enum class TFieldKind : uint8_t { fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate };
 
+// Types whose values are text (strings, wide strings, memos).
+bool IsTextFieldType(TFieldType type);
+// Types whose values live outside the record, behind a BLOB stream.
+bool IsBlobFieldType(TFieldType type);
+
 // The type's name as written in messages ("String", "Integer", ...).
 const char* FieldTypeName(TFieldType type);
 

@@ -8,21 +8,6 @@ namespace dataset {
 
 namespace {
 
-bool IsBlobType(TFieldType type) {
-  switch (type) {
-    case TFieldType::ftBlob:
-    case TFieldType::ftMemo:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftFmtMemo:
-    case TFieldType::ftParadoxOle:
-    case TFieldType::ftDBaseOle:
-    case TFieldType::ftTypedBinary:
-      return true;
-    default:
-      return false;
-  }
-}
-
 int64_t IdOfBookmark(const TBookmark& bookmark) {
   int64_t id = 0;
   if (bookmark.size() == sizeof id)
@@ -80,7 +65,7 @@ void TMemoryDataSet::InternalOpen() {
   for (const TFieldDef& def : structure_) {
     Column column;
     column.offset = offset;
-    if (IsBlobType(def.DataType)) {
+    if (IsBlobFieldType(def.DataType)) {
       column.blobIndex = blobColumns_++;
     } else {
       column.dataSize = NativeDataSize(def.DataType, def.Size);

@@ -53,7 +53,7 @@ std::string ExportValue(const TField& field, char separator) {
     return {};
   }
   const TFieldType type = field.DataType();
-  if (IsTextType(type) || IsBytesType(type)) {
+  if (dataset::IsTextFieldType(type) || IsBytesType(type)) {
     return Quoted(field.AsString());
   }
   std::string text;
@@ -222,7 +222,7 @@ bool IsTransferredType(TFieldType type) {
     case TFieldType::ftDateTime:
       return true;
     default:
-      return IsTextType(type) || IsBytesType(type);
+      return dataset::IsTextFieldType(type) || IsBytesType(type);
   }
 }
 
@@ -249,7 +249,7 @@ void StoreValues(TDataSet& dataSet, const std::vector<CsvValue>& values, int rec
         field.Clear();
         continue;
       }
-      if (IsTextType(type) || IsBytesType(type)) {
+      if (dataset::IsTextFieldType(type) || IsBytesType(type)) {
         field.SetAsString(value.text);
         continue;
       }

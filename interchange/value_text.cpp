@@ -79,19 +79,6 @@ std::string RightAligned(std::string text, std::size_t width) {
   return text;
 }
 
-bool IsTextType(TFieldType type) {
-  switch (type) {
-    case TFieldType::ftString:
-    case TFieldType::ftFixedChar:
-    case TFieldType::ftWideString:
-    case TFieldType::ftMemo:
-    case TFieldType::ftFmtMemo:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool IsBytesType(TFieldType type) {
   switch (type) {
     case TFieldType::ftBytes:
@@ -130,7 +117,7 @@ std::string ExactValueText(const dataset::TField& field) {
     case TFieldType::ftBoolean:
       return field.AsString();
     default:
-      if (IsTextType(field.DataType()) || IsBytesType(field.DataType())) {
+      if (IsTextFieldType(field.DataType()) || IsBytesType(field.DataType())) {
         return field.AsString();
       }
       return {};

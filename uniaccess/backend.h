@@ -67,6 +67,15 @@ class Backend {
   // One entry per index: its name, " (", its columns joined by ",", ")".
   virtual platform::StringList ListIndexes(BackendConnection* handle, std::string_view table) = 0;
 
+  // Each column of a table with its type as the server declares it
+  // ("varchar(20)", "int(10) unsigned"), in column order; empty when the
+  // backend cannot tell.
+  struct ColumnType {
+    std::string name;
+    std::string type;
+  };
+  virtual std::vector<ColumnType> ColumnTypes(BackendConnection*, std::string_view) { return {}; }
+
   // Runs one statement; rows it returns stay pending for OpenResult.
   virtual bool Execute(BackendConnection* handle, std::string_view statement) = 0;
   // Drops rows a statement left pending, so the connection can run the next one.
@@ -84,7 +93,8 @@ class Backend {
   // by DescribeFields' fields; false when the row cannot be read.
   virtual bool FetchRow(BackendResult& result, int64_t row, const RecordLayout& layout,
                         uint8_t* image) = 0;
-  // Whether the text of a string field stands for no value.
+  // Whether the text of a string field that has a value still stands for
+  // none (engines whose drivers give NULL and empty text alike).
   virtual bool IsNullString(std::string_view text) const { return text.empty(); }
 
   // The text of the last failure ("MySQL Error /.../" and the like).

@@ -26,11 +26,12 @@ int ImageBytes(TFieldType type, int size) {
   switch (type) {
     case TFieldType::ftString:
     case TFieldType::ftFixedChar:
-      return size + 1;
+      return size + 2;
     case TFieldType::ftInteger:
-      return 4;
+      return 4 + 1;
     case TFieldType::ftLargeint:
     case TFieldType::ftFloat:
+      return 8 + 1;
     case TFieldType::ftDate:
     case TFieldType::ftDateTime:
     case TFieldType::ftTime:
@@ -63,29 +64,37 @@ void RecordLayout::PutText(uint8_t* image, int index, std::string_view text) con
   const FieldSlot& slot = Slot(index);
   if (slot.bytes == 0)
     return;
-  const std::string_view cut = platform::Utf8Prefix(text, static_cast<size_t>(slot.bytes - 1));
+  const std::string_view cut = platform::Utf8Prefix(text, static_cast<size_t>(slot.bytes - 2));
   std::memset(image + slot.offset, 0, static_cast<size_t>(slot.bytes));
   std::memcpy(image + slot.offset, cut.data(), cut.size());
+  image[slot.PresenceOffset()] = 1;
 }
 
 void RecordLayout::PutInteger(uint8_t* image, int index, int64_t value) const {
   const FieldSlot& slot = Slot(index);
-  if (slot.bytes == 4) {
+  if (slot.desc.type == TFieldType::ftInteger) {
     const auto narrow = static_cast<int32_t>(value);
     std::memcpy(image + slot.offset, &narrow, 4);
-  } else if (slot.bytes == 8) {
+  } else if (slot.desc.type == TFieldType::ftLargeint) {
     std::memcpy(image + slot.offset, &value, 8);
+  } else {
+    return;
   }
+  image[slot.PresenceOffset()] = 1;
 }
 
 void RecordLayout::PutFloat(uint8_t* image, int index, double value) const {
   const FieldSlot& slot = Slot(index);
-  if (slot.bytes == 8)
-    std::memcpy(image + slot.offset, &value, 8);
+  if (slot.desc.type != TFieldType::ftFloat)
+    return;
+  std::memcpy(image + slot.offset, &value, 8);
+  image[slot.PresenceOffset()] = 1;
 }
 
 void RecordLayout::PutDateTime(uint8_t* image, int index, platform::DateTime value) const {
-  PutFloat(image, index, value);
+  const FieldSlot& slot = Slot(index);
+  if (slot.bytes == 8)
+    std::memcpy(image + slot.offset, &value, 8);
 }
 
 void RecordLayout::Clear(uint8_t* image) const {

@@ -5,15 +5,17 @@
 //
 // | field type                    | bytes  | content                                   |
 // |-------------------------------|--------|-------------------------------------------|
-// | string of width n             | n + 1  | UTF-8, NUL-terminated; empty means NULL   |
-// | integer                       | 4      | 32-bit signed                             |
-// | large integer                 | 8      | 64-bit signed                             |
-// | float                         | 8      | double                                    |
+// | string of width n             | n + 2  | UTF-8, NUL-terminated in n + 1 bytes      |
+// | integer                       | 4 + 1  | 32-bit signed                             |
+// | large integer                 | 8 + 1  | 64-bit signed                             |
+// | float                         | 8 + 1  | double                                    |
 // | date, date-time, time         | 8      | date-time number; NaN means no value      |
 // | any other type                | 0      | no value                                  |
 //
-// The field forms are the dataset fields' native forms, so a field's bytes
-// are copied in and out unchanged.
+// The values are the dataset fields' native forms, so a field's bytes are
+// copied in and out unchanged. Strings and numbers end in a presence byte
+// (0: NULL): a NULL reads as 0 or empty text but stays NULL, so that dumps
+// and edits write it back as NULL and an empty text stays apart from it.
 
 #include <cstdint>
 #include <string_view>
@@ -31,7 +33,20 @@ bool IsNoDate(platform::DateTime value);
 struct FieldSlot {
   UniFieldDesc desc;
   int offset = 0;
-  int bytes = 0;
+  int bytes = 0;  // in the image
+  bool IsString() const {
+    return desc.type == dataset::TFieldType::ftString ||
+           desc.type == dataset::TFieldType::ftFixedChar;
+  }
+  // Strings and numbers carry a presence byte after their value.
+  bool HasPresence() const {
+    return IsString() || desc.type == dataset::TFieldType::ftInteger ||
+           desc.type == dataset::TFieldType::ftLargeint ||
+           desc.type == dataset::TFieldType::ftFloat;
+  }
+  // Bytes of the field's native value (the presence byte excluded).
+  int ValueBytes() const { return HasPresence() ? bytes - 1 : bytes; }
+  int PresenceOffset() const { return offset + bytes - 1; }
 };
 
 class RecordLayout {

@@ -318,13 +318,19 @@ bool Tunisqldataset::GetFieldData(const dataset::TField& field, void* dest) {
   if (slot.bytes == 0)
     return false;
   const uint8_t* value = buffer + slot.offset;
+  if (slot.HasPresence() && buffer[slot.PresenceOffset()] == 0) {
+    // A NULL number reads as 0 but is NULL.
+    if (dest != nullptr)
+      std::memset(dest, 0, static_cast<size_t>(slot.ValueBytes()));
+    return false;
+  }
   switch (slot.desc.type) {
     case TFieldType::ftString:
     case TFieldType::ftFixedChar: {
       const auto* text = reinterpret_cast<const char*>(value);
-      if (InstalledBackend() != nullptr ? InstalledBackend()->IsNullString(std::string_view(
-                                              text, strnlen(text, static_cast<size_t>(slot.bytes))))
-                                        : text[0] == '\0') {
+      if (InstalledBackend() != nullptr &&
+          InstalledBackend()->IsNullString(
+              std::string_view(text, strnlen(text, static_cast<size_t>(slot.ValueBytes()))))) {
         return false;
       }
       break;
@@ -342,7 +348,7 @@ bool Tunisqldataset::GetFieldData(const dataset::TField& field, void* dest) {
       break;
   }
   if (dest != nullptr)
-    std::memcpy(dest, value, static_cast<size_t>(slot.bytes));
+    std::memcpy(dest, value, static_cast<size_t>(slot.ValueBytes()));
   return true;
 }
 
@@ -353,10 +359,11 @@ void Tunisqldataset::SetFieldData(dataset::TField& field, const void* source) {
     return;
   uint8_t* value = buffer + slot.offset;
   if (source != nullptr) {
-    std::memcpy(value, source, static_cast<size_t>(slot.bytes));
-    if (slot.desc.type == TFieldType::ftString || slot.desc.type == TFieldType::ftFixedChar) {
-      value[slot.bytes - 1] = 0;
-    }
+    std::memcpy(value, source, static_cast<size_t>(slot.ValueBytes()));
+    if (slot.IsString())
+      value[slot.ValueBytes() - 1] = 0;
+    if (slot.HasPresence())
+      buffer[slot.PresenceOffset()] = 1;
     return;
   }
   std::memset(value, 0, static_cast<size_t>(slot.bytes));

@@ -6,6 +6,7 @@
 
 #include "dataset/field.h"
 #include "platform/format_settings.h"
+#include "uniaccess/sql_literals.h"
 #include "uniaccess/unisql_query.h"
 
 namespace uniaccess {
@@ -23,24 +24,6 @@ bool IsDate(TFieldType type) {
 }
 bool IsFloat(TFieldType type) {
   return type == TFieldType::ftFloat;
-}
-
-// A number as SQL reads it: the point as decimal separator, and digits
-// enough to give back exactly the value shown.
-std::string SqlNumber(double value) {
-  platform::FormatSettings sql;
-  sql.decimalSeparator = '.';
-  return platform::FloatToStrExact(value, sql);
-}
-
-std::string SqlTime(platform::DateTime value) {
-  const bool negative = value < 0;
-  const double seconds = std::round(std::fabs(value) * 86400.0);
-  const auto total = static_cast<long long>(seconds);
-  char text[40];
-  std::snprintf(text, sizeof text, "'%s%02lld:%02lld:%02lld'", negative ? "-" : "", total / 3600,
-                total / 60 % 60, total % 60);
-  return text;
 }
 
 constexpr const char* kCrLf = "\r\n";
@@ -106,6 +89,8 @@ std::string TUniSQLTable::KeyItem(const TField& field) const {
       return name + " is NULL";
     return name + "=" + SqlTime(field.AsDateTime());
   }
+  if (field.IsNull())
+    return name + " is NULL";
   const std::string text = IsFloat(type) ? SqlNumber(field.AsFloat()) : field.AsString();
   if (text == "0")
     return "(" + name + "=0 or " + name + " is NULL)";
@@ -126,33 +111,7 @@ std::string TUniSQLTable::KeyWhere() const {
 }
 
 std::string TUniSQLTable::ValueLiteral(const TField& field) const {
-  Backend* backend = InstalledBackend();
-  const TFieldType type = field.DataType();
-  if (IsString(type))
-    return backend->QuoteString(Handle(), field.AsString());
-  if (IsDate(type) || type == TFieldType::ftTime) {
-    if (field.IsNull())
-      return "NULL";
-    if (type == TFieldType::ftDate)
-      return backend->FormatDate(field.AsDateTime());
-    if (type == TFieldType::ftDateTime)
-      return backend->FormatDateTime(field.AsDateTime());
-    return SqlTime(field.AsDateTime());
-  }
-  if (IsFloat(type))
-    return SqlNumber(field.AsFloat());
-  return field.AsString();
-}
-
-void TUniSQLTable::Normalise() {
-  for (int i = 0; i < FieldCount(); ++i) {
-    TField& field = Fields(i);
-    const TFieldType type = field.DataType();
-    const bool numeric =
-        type == TFieldType::ftInteger || type == TFieldType::ftLargeint || IsFloat(type);
-    if (numeric && field.DisplayText().empty())
-      field.SetAsInteger(0);
-  }
+  return FieldSqlLiteral(*InstalledBackend(), Handle(), field);
 }
 
 void TUniSQLTable::Run(const std::string& statement) {
@@ -201,7 +160,6 @@ void TUniSQLTable::InternalPost() {
     try {
       if (helper)
         number = NextAutoIncNumber(*helper);
-      Normalise();
       std::string names;
       std::string values;
       for (int i = 0; i < FieldCount(); ++i) {
@@ -237,7 +195,6 @@ void TUniSQLTable::InternalPost() {
     return;
   }
   const int row = RowOf(ActiveBuffer());
-  Normalise();
   std::string items;
   for (int i = 0; i < FieldCount(); ++i) {
     const TField& field = Fields(i);

@@ -51,8 +51,6 @@ class TUniSQLTable : public Tunisqldataset {
   bool Writable(const dataset::TField& field) const;
   std::string KeyItem(const dataset::TField& field) const;
   std::string ValueLiteral(const dataset::TField& field) const;
-  // Integer and float fields without text become 0.
-  void Normalise();
   int64_t NextAutoIncNumber(class TUniSQLQuery& helper);
   void Run(const std::string& statement);
   void StoreInCache(int row);

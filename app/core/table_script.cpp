@@ -84,6 +84,22 @@ std::vector<std::string> TableScript(ScriptPart part, const std::string& table,
   return lines;
 }
 
+std::vector<std::string> DumpIndexScript(const std::string& table,
+                                         const platform::StringList& indexEntries) {
+  std::vector<std::string> lines;
+  for (const std::string& entry : indexEntries) {
+    std::string name, columns;
+    if (!SplitEntry(entry, name, columns))
+      continue;
+    if (name.substr(0, name.find(' ')) == "PRIMARY") {
+      lines.push_back("ALTER TABLE " + table + " ADD PRIMARY KEY " + columns + ";");
+    } else {
+      lines.push_back("CREATE INDEX " + name + " ON " + table + " " + columns + ";");
+    }
+  }
+  return lines;
+}
+
 std::vector<std::string> ReindexScript(const std::string& table,
                                        const platform::StringList& indexEntries) {
   std::vector<std::string> lines;

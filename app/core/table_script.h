@@ -30,6 +30,12 @@ std::vector<std::string> TableScript(ScriptPart part, const std::string& table,
                                      const platform::StringList& indexEntries,
                                      const std::vector<std::string>* columnTypes = nullptr);
 
+// The index part of a dump: like the listing's, except that the primary key
+// is re-created with ALTER TABLE ... ADD PRIMARY KEY, since "PRIMARY" cannot
+// be created as a named index.
+std::vector<std::string> DumpIndexScript(const std::string& table,
+                                         const platform::StringList& indexEntries);
+
 // The reindex script: for each index entry a DROP INDEX and a CREATE INDEX
 // line.
 std::vector<std::string> ReindexScript(const std::string& table,

@@ -279,8 +279,8 @@ void TFormBrindle::BuildMenus() {
   actionImport_ = MenuItem(database, "Import1", "&Import");
   connect(actionCreateDatabase_, &QAction::triggered, this, [this] { CreateDatabase(); });
   connect(actionDropDatabase_, &QAction::triggered, this, [this] { DropDatabase(); });
-  connect(actionExport_, &QAction::triggered, this, [this] { NotAvailableYet("Export"); });
-  connect(actionImport_, &QAction::triggered, this, [this] { NotAvailableYet("Import"); });
+  connect(actionExport_, &QAction::triggered, this, [this] { ExportNode(); });
+  connect(actionImport_, &QAction::triggered, this, [this] { ImportNode(); });
   MenuItem(database, "Reindex1", "&Reindex");  // no command attached
 
   QMenu* tools = bar->addMenu("&Tools");
@@ -378,8 +378,8 @@ void TFormBrindle::BuildPopupMenus() {
   command("EditTable1", "Edit Table", [this] { NotAvailableYet("Edit Table"); });
   command("Emtytable1", "Emty table", [this] { EmptyTable(); });
   command("Showtablestructure1", "Show table structure", [this] { ShowTableStructure(); });
-  command("Export2", "Export", [this] { NotAvailableYet("Export"); });
-  command("Import2", "Import", [this] { NotAvailableYet("Import"); });
+  command("Export2", "Export", [this] { ExportNode(); });
+  command("Import2", "Import", [this] { ImportNode(); });
   command("Refresh2", "Refresh", [this] { RebuildTree(); });
   command("SetFont2", "Set Font", [this] { SetFont(2); });
   command("Reindextable1", "&Reindex table", [this] { ReindexTable(); });

@@ -76,6 +76,12 @@ class TFormBrindle : public QMainWindow {
   void ShowTableStructure();
   void ReindexTable();
   void DropIndex();
+  // "Export" and "Import" on the remembered node: a table to or from an SQL
+  // dump, a CSV or an XML file; a database to or from an SQL dump.
+  void ExportNode();
+  void ImportNode();
+  // Writes the dump of T2 (open on the table) into the file.
+  void DumpTable(platform::SharedTextFile& file, const std::string& table);
   // Shows the connection panel and loads the profiles.
   void ShowConnectPanel();
   // Running SQL from the editor.
@@ -177,6 +183,12 @@ class TFormBrindle : public QMainWindow {
   void ConnectToolToCurrentDatabase();
   // The remembered node when it is a table node and CBDatabase has text.
   QTreeWidgetItem* RememberedTable() const;
+  void ExportTable(const std::string& table);
+  void ExportDatabase(const std::string& database);
+  void ImportTable(const std::string& table);
+  void ImportDatabase(const std::string& database);
+  // Busy work on DB2 for a file: the export directory follows the file.
+  void PrepareToolConnection(const std::string& fileName);
   // Runs one statement through Q2; false (and the log line) when it failed.
   bool RunToolStatement(const std::string& statement, const char* failureLog);
 

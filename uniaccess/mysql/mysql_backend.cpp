@@ -162,6 +162,23 @@ platform::StringList MysqlBackend::ListTables(BackendConnection* handle) {
   return FirstColumnOf(handle, "show tables");
 }
 
+std::vector<Backend::ColumnType> MysqlBackend::ColumnTypes(BackendConnection* handle,
+                                                           std::string_view table) {
+  std::vector<ColumnType> columns;
+  st_mysql* mysql = MysqlOf(handle);
+  if (mysql == nullptr || !Execute(handle, "show columns from " + BacktickQuoted(table))) {
+    return columns;
+  }
+  MysqlResult result(mysql_store_result(mysql));
+  if (result.Handle() == nullptr || mysql_num_fields(result.Handle()) < 2) {
+    return columns;
+  }
+  while (MYSQL_ROW row = mysql_fetch_row(result.Handle())) {
+    columns.push_back({row[0] != nullptr ? row[0] : "", row[1] != nullptr ? row[1] : ""});
+  }
+  return columns;
+}
+
 platform::StringList MysqlBackend::ListIndexes(BackendConnection* handle, std::string_view table) {
   // One row per index column, in index order and then column order.
   platform::StringList entries;

@@ -65,6 +65,7 @@ class MysqlBackend : public Backend {
   platform::StringList ListDatabases(BackendConnection* handle) override;
   platform::StringList ListTables(BackendConnection* handle) override;
   platform::StringList ListIndexes(BackendConnection* handle, std::string_view table) override;
+  std::vector<ColumnType> ColumnTypes(BackendConnection* handle, std::string_view table) override;
   bool Execute(BackendConnection* handle, std::string_view statement) override;
   void DiscardPendingRows(BackendConnection* handle) override;
   std::unique_ptr<BackendResult> OpenResult(BackendConnection* handle) override;
@@ -72,6 +73,8 @@ class MysqlBackend : public Backend {
   std::vector<UniFieldDesc> DescribeFields(BackendResult& result) override;
   bool FetchRow(BackendResult& result, int64_t row, const RecordLayout& layout,
                 uint8_t* image) override;
+  // NULL is known from the protocol; an empty text is a value.
+  bool IsNullString(std::string_view) const override { return false; }
   std::string LastError(BackendConnection* handle) override;
   std::string FormatDate(platform::DateTime date) const override;
   std::string FormatDateTime(platform::DateTime value) const override;

@@ -123,6 +123,25 @@ TEST_F(UniSqlTable, KeyWhereNamesTheRowByAllItsValues) {
             (Rows{{"0", "again", "2003-05-17", "13:45:30"}, {"7", "set", "NULL", "NULL"}}));
 }
 
+TEST_F(UniSqlTable, EmptyTextsAndNullsStayApartThroughEdits) {
+  Run("create table e (id int, s varchar(5))");
+  Run("insert into e values (1, ''), (2, NULL)");
+  table_.SetTablename("e");
+  table_.SetIndexFields("id");
+  table_.Open();
+  EXPECT_FALSE(Field("s").IsNull());
+  EXPECT_EQ(Field("s").AsString(), "");
+  table_.Edit();
+  Field("id").SetAsInteger(10);
+  table_.Post();
+  table_.Next();
+  EXPECT_TRUE(Field("s").IsNull());
+  table_.Edit();
+  Field("id").SetAsInteger(20);
+  table_.Post();
+  EXPECT_EQ(Query("select id, s from e order by id"), (Rows{{"10", ""}, {"20", "NULL"}}));
+}
+
 TEST_F(UniSqlTable, AutoIncFieldNumbersFromTheLargestValue) {
   Run("create table a (id int, name varchar(10))");
   table_.SetTablename("a");

@@ -53,6 +53,12 @@ TEST_F(TableScriptTest, ServerTypesReplaceTheTypeWordsWhenGiven) {
   EXPECT_EQ(lines[6], "big                              bigint(20) unsigned");
 }
 
+TEST_F(TableScriptTest, DumpsRecreateThePrimaryKeyWithAlterTable) {
+  EXPECT_EQ(DumpIndexScript("people", indexes_),
+            (std::vector<std::string>{"ALTER TABLE people ADD PRIMARY KEY (id);",
+                                      "CREATE INDEX ab  ON people (born,at);"}));
+}
+
 TEST_F(TableScriptTest, ReindexDropsAndCreatesEachIndex) {
   EXPECT_EQ(
       ReindexScript("people", indexes_),

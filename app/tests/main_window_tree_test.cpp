@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +17,7 @@
 #include <QtTest/QTest>
 
 #include "app/tests/main_window_fixture.h"
+#include "app/window/data_editor.h"
 #include "platform/testing/temp_directory.h"
 
 namespace app::testing {
@@ -122,6 +125,38 @@ TEST_F(MainWindowTree, PopupItemsFollowTheLevelOfTheRememberedNode) {
   EXPECT_TRUE(Enabled("Dropindex1"));
   EXPECT_FALSE(Enabled("Droptable1"));
   EXPECT_TRUE(Enabled("Reindextable1"));
+}
+
+TEST_F(MainWindowTree, TheDataEditorChangesARowThroughTheTableComponent) {
+  TFormBrindle& window = StartConnected();
+  window.CBDatabase->setCurrentText(QString::fromStdString(database_));
+  RightClick(TableNode("people"));
+  std::string caption;
+  std::vector<QString> firstColumnAfterOrdering;
+  QTimer::singleShot(0, [&] {
+    TFormdataEditor& editor = *window.FormdataEditor;
+    caption = S(editor.windowTitle());
+    QAbstractItemModel* model = editor.DBGrid1->model();
+    EXPECT_EQ(model->rowCount(), 2);
+    EXPECT_TRUE(model->setData(model->index(1, 1), "Bobby", Qt::EditRole));
+    // Ordering by the second title re-reads the table by name, descending ids.
+    QHeaderView* header = editor.DBGrid1->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 5, 5));
+    EXPECT_EQ(editor.Table1.IndexFields(), "2");
+    for (int row = 0; row < model->rowCount(); ++row) {
+      firstColumnAfterOrdering.push_back(model->data(model->index(row, 1)).toString());
+    }
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal, Qt::ForegroundRole).value<QColor>(),
+              QColor(255, 0, 0));
+    editor.accept();
+  });
+  Trigger("EditTable1");
+  EXPECT_EQ(caption, "Edit Table " + database_ + ".people");
+  EXPECT_EQ(Query("select name from people where id = 2"), (Rows{{"Bobby"}}));
+  EXPECT_EQ(firstColumnAfterOrdering, (std::vector<QString>{"Ann", "Bobby"}));
+  EXPECT_FALSE(window.FormdataEditor->Table1.Active());
+  EXPECT_NE(Log().find("Edit table people"), std::string::npos);
 }
 
 TEST_F(MainWindowTree, TableStructureAndReindexScript) {

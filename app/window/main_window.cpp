@@ -28,6 +28,7 @@
 
 #include "app/window/about_box.h"
 #include "app/window/connect_panel.h"
+#include "app/window/data_editor.h"
 #include "dataset/qt/dataset_table_model.h"
 #include "highlight/qt/sql_editor_colouring.h"
 #include "translation/translation.h"
@@ -110,6 +111,7 @@ TFormBrindle::TFormBrindle(StartupInfo startup, platform::UserDialogs& dialogs)
   TreeView->viewport()->installEventFilter(this);
   connect(TreeView, &QTreeWidget::itemClicked, this, [this] { TreeClicked(); });
   AboutBox = new TAboutBox(this);
+  FormdataEditor = new TFormdataEditor(this);
   resultModel_->SetDataSource(&DS1);
   MemoSQL->installEventFilter(this);
 }
@@ -375,7 +377,7 @@ void TFormBrindle::BuildPopupMenus() {
   });
   command("Droptable1", "Drop table", [this] { DropTable(); });
   command("Viewdata1", "View data", [this] { ViewData(); });
-  command("EditTable1", "Edit Table", [this] { NotAvailableYet("Edit Table"); });
+  command("EditTable1", "Edit Table", [this] { EditTable(); });
   command("Emtytable1", "Emty table", [this] { EmptyTable(); });
   command("Showtablestructure1", "Show table structure", [this] { ShowTableStructure(); });
   command("Export2", "Export", [this] { ExportNode(); });

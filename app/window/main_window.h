@@ -42,6 +42,7 @@ namespace app {
 
 class TConnectPanel;
 class TAboutBox;
+class TFormdataEditor;
 
 class TFormBrindle : public QMainWindow {
  public:
@@ -73,6 +74,7 @@ class TFormBrindle : public QMainWindow {
   void DropTable();
   void EmptyTable();
   void ViewData();
+  void EditTable();
   void ShowTableStructure();
   void ReindexTable();
   void DropIndex();
@@ -141,6 +143,7 @@ class TFormBrindle : public QMainWindow {
   QPlainTextEdit* MemoMessages = nullptr;
   TConnectPanel* PanelConnect = nullptr;
   TAboutBox* AboutBox = nullptr;
+  TFormdataEditor* FormdataEditor = nullptr;
 
   // Menus and pop-up menus.
   QMenu* PopupSQL = nullptr;

@@ -2,17 +2,21 @@
 // list and reindex tables; drop one index. They run on the tool connection
 // DB2 (viewing uses the main connection) and act on the remembered node.
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/core/table_script.h"
+#include "app/window/data_editor.h"
 #include "app/window/main_window.h"
 #include "platform/shared_text_file.h"
+#include "platform/text.h"
 #include "translation/translation.h"
 #include "uniaccess/sql_mode.h"
 
@@ -160,6 +164,30 @@ void TFormBrindle::ViewData() {
   SetStatusText(Q("View data from " + table));
   EditRowNo->setText(QString::number(Q1.RecordCount()));
   PCBottom->setCurrentIndex(0);
+}
+
+void TFormBrindle::EditTable() {
+  QTreeWidgetItem* node = RememberedTable();
+  if (node == nullptr)
+    return;
+  UseSelectedDatabase(DB1);
+  // The name up to its first blank or control character.
+  std::string table(platform::TrimLeft(S(node->text(0))));
+  const auto end = std::find_if(table.begin(), table.end(),
+                                [](char c) { return static_cast<unsigned char>(c) <= 32; });
+  table.erase(end, table.end());
+  TFormdataEditor& editor = *FormdataEditor;
+  editor.Table1.Close();
+  editor.Table1.SetIndexFields("");
+  editor.Table1.SetTablename(table);
+  editor.Table1.SetDatabase(&DB1);
+  editor.Table1.Open();
+  QAction* item = findChild<QAction*>("EditTable1");
+  editor.setWindowTitle((item != nullptr ? item->text() : QString("Edit Table")) + " " +
+                        CBDatabase->currentText() + "." + Q(table));
+  editor.exec();
+  editor.Table1.Close();
+  AddLogLine(TranslateText("Edit table ") + table);
 }
 
 void TFormBrindle::ShowTableStructure() {

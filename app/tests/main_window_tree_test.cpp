@@ -269,6 +269,37 @@ TEST_F(MainWindowTree, ADatabaseDumpRestoresEveryRowAndLoadsWithTheClient) {
   Run("drop database " + client);
 }
 
+TEST_F(MainWindowTree, AMysqldumpFileImportsIntoADatabase) {
+  Run("create table other (n int)");
+  Run("insert into other values (1), (2)");
+  FillKinds();
+  platform::testing::TempDirectory directory;
+  const std::string dump = directory.File("mysqldump.sql");
+  const std::string command = "mariadb-dump --no-defaults --default-character-set=utf8mb4 -h " +
+                              server_.host + " -P " + server_.port + " -u " + server_.user +
+                              " -p" + server_.password + " " + database_ + " > " + dump;
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  const std::string text = platform::testing::ReadFileBytes(dump);
+  ASSERT_NE(text.find("/*!40101"), std::string::npos);
+  ASSERT_NE(text.find("LOCK TABLES"), std::string::npos);
+
+  TFormBrindle& window = StartConnected();
+  const std::string copy = database_ + "_d";
+  Run("create database " + copy + " character set utf8mb4");
+  window.CBDatabase->setCurrentText(QString::fromStdString(copy));
+  RightClick(DatabaseNode(database_));
+  dialogs_->AnswerOpenFile(dump);
+  Trigger("Import2");
+  EXPECT_TRUE(dialogs_->MessageTexts().empty()) << dialogs_->MessageTexts().front();
+  for (const char* table : {"kinds", "other"}) {
+    EXPECT_EQ(Query("checksum table " + copy + "." + table)[0][1],
+              Query("checksum table " + database_ + "." + table)[0][1])
+        << table;
+  }
+  EXPECT_EQ(Query("select count(*) from " + copy + ".kinds"), (Rows{{"3"}}));
+  Run("drop database " + copy);
+}
+
 TEST_F(MainWindowTree, ATableGoesToCsvXmlAndSqlFilesAndComesBack) {
   FillKinds();
   TFormBrindle& window = StartConnected();

@@ -7,7 +7,7 @@
 #include <QTreeWidget>
 #include <exception>
 
-#include "app/core/table_script.h"
+#include "app/core/table_dump.h"
 #include "app/window/main_window.h"
 #include "app/window/transfer_progress.h"
 #include "interchange/csv_exp_imp.h"
@@ -16,7 +16,6 @@
 #include "platform/format_settings.h"
 #include "platform/text.h"
 #include "translation/translation.h"
-#include "uniaccess/sql_literals.h"
 
 namespace app {
 namespace {
@@ -42,8 +41,6 @@ int LevelOf(const QTreeWidgetItem* node) {
 bool Holds(const std::string& fileName, const char* extension) {
   return platform::UpperCase(fileName).find(extension) != std::string::npos;
 }
-
-constexpr int kProgressStep = 1000;
 
 }  // namespace
 
@@ -88,63 +85,8 @@ void TFormBrindle::ImportNode() {
 
 void TFormBrindle::DumpTable(platform::SharedTextFile& file, const std::string& table) {
   SetStatusText(Q("Save table data " + table));
-  uniaccess::Backend& backend = *DB2.ActiveBackend();
-  // The server's own column types re-create the table as it was; a column
-  // the dataset does not carry would be lost, so such a table is refused.
-  std::vector<std::string> types;
-  const std::vector<uniaccess::Backend::ColumnType> columns =
-      backend.ColumnTypes(DB2.Handle(), table);
-  if (!columns.empty()) {
-    std::string missing;
-    for (const auto& column : columns) {
-      if (T2.FindField(column.name) == nullptr)
-        missing += (missing.empty() ? "" : ", ") + column.name;
-    }
-    if (!missing.empty()) {
-      throw platform::Exception("The table " + table +
-                                " holds columns a dump cannot carry yet: " + missing);
-    }
-    for (int i = 0; i < T2.FieldCount(); ++i) {
-      for (const auto& column : columns) {
-        if (platform::SameText(column.name, T2.Fields(i).FieldName()))
-          types.push_back(column.type);
-      }
-    }
-  }
-  const std::string now = platform::DateTimeToStr(platform::Now());
-  file.WriteLine("/*  " + S(CBDatabase->currentText()) + "." + table + " " + now + " */");
-  file.WriteLine("/* --------------------------------------------- */");
-  file.WriteLine("DROP TABLE IF EXISTS " + table + ";");
-  for (const std::string& line :
-       TableScript(ScriptPart::kTable, table, T2, {}, types.empty() ? nullptr : &types)) {
-    file.WriteLine(line);
-  }
   TransferProgress progress(this, Q(TranslateText("Export table data ") + table));
-  const interchange::TProgressEvent step = progress.Callback();
-  T2.DisableControls();
-  int rows = 0;
-  try {
-    for (T2.First(); !T2.Eof(); T2.Next()) {
-      std::string values;
-      for (int i = 0; i < T2.FieldCount(); ++i) {
-        if (i > 0)
-          values += ",";
-        values += uniaccess::FieldSqlLiteral(backend, DB2.Handle(), T2.Fields(i));
-      }
-      file.WriteLine("INSERT INTO " + table + " VALUES(" + values + ");");
-      if (++rows % kProgressStep == 0 && !step(rows)) {
-        throw platform::Exception(TranslateText("Export cancelled after ") + std::to_string(rows) +
-                                  TranslateText(" rows"));
-      }
-    }
-  } catch (...) {
-    T2.EnableControls();
-    throw;
-  }
-  T2.EnableControls();
-  for (const std::string& line : DumpIndexScript(table, T2.GetIndexNames())) {
-    file.WriteLine(line);
-  }
+  WriteTableDump(file, T2, S(CBDatabase->currentText()), progress.Callback());
 }
 
 void TFormBrindle::ExportTable(const std::string& table) {

@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "app/core/sql_text.h"
+#include "app/core/table_dump.h"
 #include "app/window/main_window.h"
 #include "app/window/transfer_progress.h"
 #include "dataset/qt/dataset_table_model.h"
@@ -188,19 +189,7 @@ bool TFormBrindle::RunBatchFile(platform::SharedTextFile& file) {
     DB2.Connect();
   platform::BusyCursor busy(dialogs_);
   SetStatusText(Q(translation::TranslateText("Run Batch SQL ")));
-  bool succeeded = true;
-  auto readLine = [&file](std::string& line) { return file.ReadLine(line); };
-  Q2.SetSQL(platform::StringList{});
-  for (bool more = true; more;) {
-    const std::vector<std::string> lines = BatchStatementReader::Next(readLine, more);
-    if (lines.empty())
-      break;
-    Q2.SetSQL(platform::StringList(lines));
-    Q2.ExecSQL();
-    if (Q2.LastRunFailed())
-      succeeded = false;
-    Q2.SetSQL(platform::StringList{});
-  }
+  const bool succeeded = RunBatch(file, Q2);
   SetStatusText(QString());
   return succeeded;
 }

@@ -71,8 +71,8 @@ void WriteTableDump(platform::SharedTextFile& file, uniaccess::TUniSQLTable& tab
       }
       file.WriteLine("INSERT INTO " + name + " VALUES(" + values + ");");
       if (++rows % kProgressStep == 0 && progress && !progress(rows)) {
-        throw platform::Exception("The dump of " + name + " was cancelled after " +
-                                  std::to_string(rows) + " rows");
+        throw DumpCancelled("The dump of " + name + " was cancelled after " + std::to_string(rows) +
+                            " rows");
       }
     }
   } catch (...) {
@@ -85,7 +85,10 @@ void WriteTableDump(platform::SharedTextFile& file, uniaccess::TUniSQLTable& tab
   }
 }
 
-bool RunBatch(platform::SharedTextFile& file, uniaccess::TUniSQLQuery& query) {
+bool RunBatch(platform::SharedTextFile& file, uniaccess::TUniSQLQuery& query,
+              const DumpProgress& progress) {
+  constexpr int kStatementStep = 100;
+  int statements = 0;
   bool succeeded = true;
   auto readLine = [&file](std::string& line) { return file.ReadLine(line); };
   query.SetSQL(platform::StringList{});
@@ -98,6 +101,10 @@ bool RunBatch(platform::SharedTextFile& file, uniaccess::TUniSQLQuery& query) {
     if (query.LastRunFailed())
       succeeded = false;
     query.SetSQL(platform::StringList{});
+    if (++statements % kStatementStep == 0 && progress && !progress(statements)) {
+      throw DumpCancelled("The batch run was cancelled after " + std::to_string(statements) +
+                          " statements");
+    }
   }
   return succeeded;
 }

@@ -8,22 +8,33 @@
 #include <functional>
 #include <string>
 
+#include "platform/errors.h"
 #include "platform/shared_text_file.h"
 #include "uniaccess/unisql_query.h"
 #include "uniaccess/unisql_table.h"
 
 namespace app {
 
-// Called with the rows written so far (every 1000); false cancels.
-using DumpProgress = std::function<bool(int rows)>;
+// Called with the rows written (or statements run) so far, every 1000 rows
+// or 100 statements; false cancels.
+using DumpProgress = std::function<bool(int done)>;
+
+// A dump or batch run stopped by its progress callback; what was written or
+// run so far stays.
+class DumpCancelled : public platform::Exception {
+ public:
+  using platform::Exception::Exception;
+};
 
 // Writes the dump of the open table. Raises when the table holds columns a
-// dump cannot carry, and when the progress callback cancels.
+// dump cannot carry, and DumpCancelled when the progress callback cancels.
 void WriteTableDump(platform::SharedTextFile& file, uniaccess::TUniSQLTable& table,
                     const std::string& database, const DumpProgress& progress = {});
 
 // Runs the file through the query; false when a statement failed (its
-// error has been shown). Errors raised by the data access propagate.
-bool RunBatch(platform::SharedTextFile& file, uniaccess::TUniSQLQuery& query);
+// error has been shown). Errors raised by the data access propagate;
+// DumpCancelled when the progress callback cancels.
+bool RunBatch(platform::SharedTextFile& file, uniaccess::TUniSQLQuery& query,
+              const DumpProgress& progress = {});
 
 }  // namespace app

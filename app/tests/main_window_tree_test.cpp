@@ -16,6 +16,7 @@
 
 #include <QtTest/QTest>
 
+#include "app/core/table_dump.h"
 #include "app/tests/main_window_fixture.h"
 #include "app/window/data_editor.h"
 #include "platform/testing/temp_directory.h"
@@ -276,8 +277,8 @@ TEST_F(MainWindowTree, AMysqldumpFileImportsIntoADatabase) {
   platform::testing::TempDirectory directory;
   const std::string dump = directory.File("mysqldump.sql");
   const std::string command = "mariadb-dump --no-defaults --default-character-set=utf8mb4 -h " +
-                              server_.host + " -P " + server_.port + " -u " + server_.user +
-                              " -p" + server_.password + " " + database_ + " > " + dump;
+                              server_.host + " -P " + server_.port + " -u " + server_.user + " -p" +
+                              server_.password + " " + database_ + " > " + dump;
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   const std::string text = platform::testing::ReadFileBytes(dump);
   ASSERT_NE(text.find("/*!40101"), std::string::npos);
@@ -298,6 +299,46 @@ TEST_F(MainWindowTree, AMysqldumpFileImportsIntoADatabase) {
   }
   EXPECT_EQ(Query("select count(*) from " + copy + ".kinds"), (Rows{{"3"}}));
   Run("drop database " + copy);
+}
+
+TEST_F(MainWindowTree, CancellingADumpOrABatchRunKeepsWhatWasDone) {
+  Run("create table many (id int)");
+  Run("insert into many select seq from seq_1_to_2500");
+  uniaccess::TUniSQLDatabase connection;
+  Configure(connection);
+  connection.SetConnected(true);
+  uniaccess::TUniSQLTable table;
+  table.SetDatabase(&connection);
+  table.SetTablename("many");
+  table.SetIndexFields("id");
+  table.Open();
+  platform::testing::TempDirectory directory;
+  const std::string path = directory.File("part.sql");
+  std::vector<int> reported;
+  {
+    platform::SharedTextFile file(path, platform::TextFileMode::kRewrite);
+    EXPECT_THROW(WriteTableDump(file, table, database_,
+                                [&](int rows) {
+                                  reported.push_back(rows);
+                                  return rows < 2000;
+                                }),
+                 DumpCancelled);
+  }
+  EXPECT_EQ(reported, (std::vector<int>{1000, 2000}));
+  const std::string text = platform::testing::ReadFileBytes(path);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3 + 3 + 2000) << "header, table, rows";
+  EXPECT_NE(text.find("INSERT INTO many VALUES(2000);"), std::string::npos);
+  table.Close();
+
+  Run("drop table many");
+  uniaccess::TUniSQLQuery query;
+  query.SetDatabase(&connection);
+  platform::SharedTextFile file(path, platform::TextFileMode::kReset);
+  EXPECT_THROW(RunBatch(file, query, [](int statements) { return statements < 500; }),
+               DumpCancelled);
+  file.Close();
+  EXPECT_EQ(Query("select count(*) from many"), (Rows{{"498"}})) << "drop, create, 498 inserts";
+  connection.SetConnected(false);
 }
 
 TEST_F(MainWindowTree, ATableGoesToCsvXmlAndSqlFilesAndComesBack) {

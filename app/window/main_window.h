@@ -93,7 +93,8 @@ class TFormBrindle : public QMainWindow {
   void RunSqlText(const std::string& text);
   // Runs a file statement by statement through Q2; false when a statement
   // failed. Errors raised by the data access propagate.
-  bool RunBatchFile(platform::SharedTextFile& file);
+  bool RunBatchFile(platform::SharedTextFile& file,
+                    const std::function<bool(int statements)>& progress = {});
   // The result grid's commands.
   void RefreshResult();
   // Saves the open result as CSV or XML, chosen by the file name.

@@ -58,6 +58,12 @@ void TFormBrindle::ExportNode() {
       ExportTable(S(rememberedNode_->text(0)));
     if (level == 1)
       ExportDatabase(S(CBDatabase->currentText()));
+  } catch (const DumpCancelled& cancelled) {
+    // What was written or run so far stays; the log says where it stopped.
+    T2.Close();
+    DB2.Disconnect();
+    SetStatusText(QString());
+    AddLogLine(cancelled.Message());
   } catch (const std::exception& error) {
     T2.Close();
     DB2.Disconnect();
@@ -75,6 +81,12 @@ void TFormBrindle::ImportNode() {
       ImportTable(S(rememberedNode_->text(0)));
     if (level == 1)
       ImportDatabase(S(CBDatabase->currentText()));
+  } catch (const DumpCancelled& cancelled) {
+    // What was written or run so far stays; the log says where it stopped.
+    T2.Close();
+    DB2.Disconnect();
+    SetStatusText(QString());
+    AddLogLine(cancelled.Message());
   } catch (const std::exception& error) {
     T2.Close();
     DB2.Disconnect();
@@ -151,10 +163,16 @@ void TFormBrindle::ExportDatabase(const std::string& database) {
                                 platform::SharedTextFile::kDefaultBufferSize, dialogs_);
   file.WriteLine("/*  Database dump " + database + " " + platform::DateTimeToStr(platform::Now()) +
                  " */");
-  for (const std::string& table : DB2.GetTableNames()) {
+  TransferProgress progress(this, Q(TranslateText("Save database to file")));
+  const platform::StringList tables = DB2.GetTableNames();
+  for (size_t i = 0; i < tables.Count(); ++i) {
+    const std::string& table = tables[i];
+    SetStatusText(Q("Save table data " + table));
+    progress.SetStage(Q(TranslateText("Table") + " " + std::to_string(i + 1) + " / " +
+                        std::to_string(tables.Count()) + ": " + table));
     T2.SetTablename(table);
     T2.Open();
-    DumpTable(file, table);
+    WriteTableDump(file, T2, database, progress.Callback());
     T2.Close();
   }
   DB2.Disconnect();
@@ -203,7 +221,9 @@ void TFormBrindle::ImportTable(const std::string& table) {
   } else if (Holds(fileName, ".SQL")) {
     platform::SharedTextFile file(fileName, platform::TextFileMode::kReset,
                                   platform::SharedTextFile::kDefaultBufferSize, dialogs_);
-    RunBatchFile(file);
+    TransferProgress progress(this, Q(TranslateText("Import table data ") + table));
+    progress.SetStage(Q(TranslateText("Statements run")));
+    RunBatchFile(file, progress.Callback());
     file.Close();
   }
   T2.Close();
@@ -226,7 +246,9 @@ void TFormBrindle::ImportDatabase(const std::string& database) {
   PrepareToolConnection(chosen->fileName);
   platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kReset,
                                 platform::SharedTextFile::kDefaultBufferSize, dialogs_);
-  RunBatchFile(file);
+  TransferProgress progress(this, Q(TranslateText("Open database from file")));
+  progress.SetStage(Q(TranslateText("Statements run")));
+  RunBatchFile(file, progress.Callback());
   DB2.Disconnect();
   file.Close();
   AddLogLine(TranslateText("Import database ") + database + " --> " + chosen->fileName);

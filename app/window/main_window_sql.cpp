@@ -184,12 +184,13 @@ void TFormBrindle::SaveResult() {
   }
 }
 
-bool TFormBrindle::RunBatchFile(platform::SharedTextFile& file) {
+bool TFormBrindle::RunBatchFile(platform::SharedTextFile& file,
+                                const std::function<bool(int statements)>& progress) {
   if (!DB2.Connected())
     DB2.Connect();
   platform::BusyCursor busy(dialogs_);
   SetStatusText(Q(translation::TranslateText("Run Batch SQL ")));
-  const bool succeeded = RunBatch(file, Q2);
+  const bool succeeded = RunBatch(file, Q2, progress);
   SetStatusText(QString());
   return succeeded;
 }

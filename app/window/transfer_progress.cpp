@@ -22,9 +22,11 @@ TransferProgress::~TransferProgress() = default;
 
 interchange::TProgressEvent TransferProgress::Callback() {
   QProgressDialog* dialog = dialog_.get();
-  return [dialog](int rows) {
-    dialog->setLabelText(QString::fromStdString(translation::TranslateText("Rows done:")) + " " +
-                         QString::number(rows));
+  std::shared_ptr<QString> stage = stage_;
+  return [dialog, stage](int rows) {
+    const QString count =
+        QString::fromStdString(translation::TranslateText("Done:")) + " " + QString::number(rows);
+    dialog->setLabelText(stage->isEmpty() ? count : *stage + "\n" + count);
     dialog->setValue(0);
     QApplication::processEvents();
     return !dialog->wasCanceled();

@@ -21,9 +21,12 @@ class TransferProgress {
   TransferProgress& operator=(const TransferProgress&) = delete;
 
   interchange::TProgressEvent Callback();
+  // A line shown above the count ("Table 2 of 5: orders").
+  void SetStage(const QString& stage) { *stage_ = stage; }
 
  private:
   std::unique_ptr<QProgressDialog> dialog_;
+  std::shared_ptr<QString> stage_ = std::make_shared<QString>();
 };
 
 }  // namespace app

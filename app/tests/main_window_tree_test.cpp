@@ -109,7 +109,13 @@ TEST_F(MainWindowTree, CreateAndDropADatabase) {
 }
 
 TEST_F(MainWindowTree, PopupItemsFollowTheLevelOfTheRememberedNode) {
+  Run("create table plain (n int)");
   StartConnected();
+  QTreeWidgetItem* plain = TableNode("plain");
+  ASSERT_NE(plain, nullptr);
+  EXPECT_EQ(plain->childCount(), 1);  // the placeholder
+  plain->setExpanded(true);
+  EXPECT_EQ(plain->childCount(), 0) << "a table without indexes has no index entries";
   RightClick(DatabaseNode(database_));
   EXPECT_TRUE(Enabled("Dropdatabase1"));
   EXPECT_FALSE(Enabled("Droptable1"));
@@ -124,6 +130,8 @@ TEST_F(MainWindowTree, PopupItemsFollowTheLevelOfTheRememberedNode) {
   ASSERT_EQ(table->childCount(), 2);
   RightClick(table->child(1));
   EXPECT_TRUE(Enabled("Dropindex1"));
+  EXPECT_FALSE(table->child(1)->icon(0).isNull());
+  EXPECT_FALSE(table->icon(0).isNull());
   EXPECT_FALSE(Enabled("Droptable1"));
   EXPECT_TRUE(Enabled("Reindextable1"));
 }

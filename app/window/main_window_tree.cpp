@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 
 #include "app/window/main_window.h"
+#include "app/window/tree_icons.h"
 #include "translation/translation.h"
 #include "uniaccess/sql_mode.h"
 
@@ -34,10 +35,15 @@ int LevelOf(const QTreeWidgetItem* node) {
   return level;
 }
 
-QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& text, const char* placeholder) {
+// A node with its picture and, for databases and tables, the placeholder
+// child (with the next level's picture) that gives it an expand button.
+QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& text, TreeImage image,
+                         const char* placeholder = nullptr) {
   auto* node = new QTreeWidgetItem(parent, QStringList{text});
+  node->setIcon(0, TreeIcon(image));
   if (placeholder != nullptr) {
-    new QTreeWidgetItem(node, QStringList{placeholder});
+    auto* child = new QTreeWidgetItem(node, QStringList{placeholder});
+    child->setIcon(0, TreeIcon(static_cast<TreeImage>(static_cast<int>(image) + 1)));
   }
   return node;
 }
@@ -67,7 +73,7 @@ void TFormBrindle::RebuildTree() {
     DB2.Connect();
     for (const std::string& name : DB2.GetDatabaseNames()) {
       CBDatabase->addItem(Q(name));
-      AddNode(root, Q(name), "Table");
+      AddNode(root, Q(name), TreeImage::kDatabase, "Table");
     }
     if (CBDatabase->count() > 0) {
       CBDatabase->setCurrentIndex(0);
@@ -90,7 +96,7 @@ void TFormBrindle::ExpandTreeNode(QTreeWidgetItem* node) {
     DB2.SetDatabasename(S(node->text(0)));
     DB2.Connect();
     for (const std::string& table : DB2.GetTableNames()) {
-      AddNode(node, Q(table), "Indexes");
+      AddNode(node, Q(table), TreeImage::kTable, "Indexes");
     }
     DB2.Disconnect();
   } else if (level == kLevelTable) {
@@ -100,7 +106,7 @@ void TFormBrindle::ExpandTreeNode(QTreeWidgetItem* node) {
     DB2.Connect();
     if (uniaccess::Backend* backend = DB2.ActiveBackend()) {
       for (const std::string& entry : backend->ListIndexes(DB2.Handle(), S(node->text(0)))) {
-        AddNode(node, Q(entry), nullptr);
+        AddNode(node, Q(entry), TreeImage::kIndex);
       }
     }
     DB2.Disconnect();

@@ -10,8 +10,7 @@
 #include "app/core/table_dump.h"
 #include "app/window/main_window.h"
 #include "app/window/transfer_progress.h"
-#include "interchange/csv_exp_imp.h"
-#include "interchange/xml_exp_imp.h"
+#include "app/window/tree_nodes.h"
 #include "platform/errors.h"
 #include "platform/format_settings.h"
 #include "platform/text.h"
@@ -29,15 +28,6 @@ std::string S(const QString& text) {
   return text.toStdString();
 }
 
-int LevelOf(const QTreeWidgetItem* node) {
-  int level = 0;
-  for (const QTreeWidgetItem* parent = node->parent(); parent != nullptr;
-       parent = parent->parent()) {
-    ++level;
-  }
-  return level;
-}
-
 bool Holds(const std::string& fileName, const char* extension) {
   return platform::UpperCase(fileName).find(extension) != std::string::npos;
 }
@@ -52,7 +42,7 @@ void TFormBrindle::PrepareToolConnection(const std::string& fileName) {
 void TFormBrindle::ExportNode() {
   if (rememberedNode_ == nullptr || CBDatabase->currentText().isEmpty())
     return;
-  const int level = LevelOf(rememberedNode_);
+  const int level = TreeLevelOf(rememberedNode_);
   try {
     if (level == 2)
       ExportTable(S(rememberedNode_->text(0)));
@@ -75,7 +65,7 @@ void TFormBrindle::ExportNode() {
 void TFormBrindle::ImportNode() {
   if (rememberedNode_ == nullptr || CBDatabase->currentText().isEmpty())
     return;
-  const int level = LevelOf(rememberedNode_);
+  const int level = TreeLevelOf(rememberedNode_);
   try {
     if (level == 2)
       ImportTable(S(rememberedNode_->text(0)));
@@ -119,20 +109,8 @@ void TFormBrindle::ExportTable(const std::string& table) {
   if (Holds(fileName, ".CSV") || Holds(fileName, ".XML")) {
     SetStatusText(Q("Save table data " + table));
     TransferProgress progress(this, Q(TranslateText("Export table data ") + table));
-    interchange::TTransferResult result;
-    if (Holds(fileName, ".CSV")) {
-      interchange::TCSVEXPIMP csv;
-      csv.SetDatasource(&DS2);
-      csv.SetCSVnev(fileName);
-      csv.OnProgress = progress.Callback();
-      result = csv.Export();
-    } else {
-      interchange::TXMLEXPIMP xml;
-      xml.SetDatasource(&DS2);
-      xml.SetXMLnev(fileName);
-      xml.OnProgress = progress.Callback();
-      result = xml.Export();
-    }
+    const interchange::TTransferResult result =
+        TransferFile(DS2, fileName, TransferDirection::kExport, progress.Callback());
     if (result.Cancelled())
       AddLogLine(TranslateText("Export cancelled: ") + fileName);
   } else if (Holds(fileName, ".SQL")) {
@@ -200,20 +178,8 @@ void TFormBrindle::ImportTable(const std::string& table) {
     const bool csvFile = Holds(fileName, ".CSV");
     SetStatusText(Q((csvFile ? "Open table data  " : "Open table data ") + table));
     TransferProgress progress(this, Q(TranslateText("Import table data ") + table));
-    interchange::TTransferResult result;
-    if (csvFile) {
-      interchange::TCSVEXPIMP csv;
-      csv.SetDatasource(&DS2);
-      csv.SetCSVnev(fileName);
-      csv.OnProgress = progress.Callback();
-      result = csv.Import();
-    } else {
-      interchange::TXMLEXPIMP xml;
-      xml.SetDatasource(&DS2);
-      xml.SetXMLnev(fileName);
-      xml.OnProgress = progress.Callback();
-      result = xml.Import();
-    }
+    const interchange::TTransferResult result =
+        TransferFile(DS2, fileName, TransferDirection::kImport, progress.Callback());
     if (result.Cancelled()) {
       AddLogLine(TranslateText("Import cancelled after ") + std::to_string(result.records) +
                  TranslateText(" rows"));

@@ -14,8 +14,6 @@
 #include "app/window/main_window.h"
 #include "app/window/transfer_progress.h"
 #include "dataset/qt/dataset_table_model.h"
-#include "interchange/csv_exp_imp.h"
-#include "interchange/xml_exp_imp.h"
 #include "platform/text.h"
 #include "translation/translation.h"
 
@@ -160,20 +158,8 @@ void TFormBrindle::SaveResult() {
   settings_.outDir = QFileInfo(Q(fileName)).absolutePath().toStdString() + "/";
   TransferProgress progress(this, Q(translation::TranslateText("Result grid save")));
   try {
-    interchange::TTransferResult result;
-    if (platform::UpperCase(fileName).find(".CSV") != std::string::npos) {
-      interchange::TCSVEXPIMP csv;
-      csv.SetDatasource(&DS1);
-      csv.SetCSVnev(fileName);
-      csv.OnProgress = progress.Callback();
-      result = csv.Export();
-    } else {
-      interchange::TXMLEXPIMP xml;
-      xml.SetDatasource(&DS1);
-      xml.SetXMLnev(fileName);
-      xml.OnProgress = progress.Callback();
-      result = xml.Export();
-    }
+    const interchange::TTransferResult result =
+        TransferFile(DS1, fileName, TransferDirection::kExport, progress.Callback());
     if (result.Cancelled()) {
       AddLogLine(fileName + " " + translation::TranslateText("Saving the result was cancelled."));
       return;

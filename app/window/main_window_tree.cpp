@@ -9,7 +9,7 @@
 #include <QTreeWidget>
 
 #include "app/window/main_window.h"
-#include "app/window/tree_icons.h"
+#include "app/window/tree_nodes.h"
 #include "translation/translation.h"
 #include "uniaccess/sql_mode.h"
 
@@ -25,15 +25,6 @@ std::string S(const QString& text) {
 
 constexpr int kLevelDatabase = 1;
 constexpr int kLevelTable = 2;
-
-int LevelOf(const QTreeWidgetItem* node) {
-  int level = 0;
-  for (const QTreeWidgetItem* parent = node->parent(); parent != nullptr;
-       parent = parent->parent()) {
-    ++level;
-  }
-  return level;
-}
 
 // A node with its picture and, for databases and tables, the placeholder
 // child (with the next level's picture) that gives it an expand button.
@@ -88,7 +79,7 @@ void TFormBrindle::RebuildTree() {
 }
 
 void TFormBrindle::ExpandTreeNode(QTreeWidgetItem* node) {
-  const int level = LevelOf(node);
+  const int level = TreeLevelOf(node);
   if (level == kLevelDatabase) {
     CBDatabase->setCurrentText(node->text(0));
     DeleteChildren(node);
@@ -114,13 +105,13 @@ void TFormBrindle::ExpandTreeNode(QTreeWidgetItem* node) {
 }
 
 void TFormBrindle::TreeClicked() {
-  if (rememberedNode_ != nullptr && LevelOf(rememberedNode_) == kLevelDatabase) {
+  if (rememberedNode_ != nullptr && TreeLevelOf(rememberedNode_) == kLevelDatabase) {
     CBDatabase->setCurrentIndex(CBDatabase->findText(rememberedNode_->text(0)));
   }
 }
 
 void TFormBrindle::ShowTreePopup(const QPoint& at) {
-  const int level = rememberedNode_ != nullptr ? LevelOf(rememberedNode_) : 0;
+  const int level = rememberedNode_ != nullptr ? TreeLevelOf(rememberedNode_) : 0;
   for (QAction* item : PopupTree->actions()) {
     const QString name = item->objectName();
     if (name == "Dropdatabase1") {

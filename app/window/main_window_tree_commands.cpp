@@ -15,6 +15,7 @@
 #include "app/core/table_script.h"
 #include "app/window/data_editor.h"
 #include "app/window/main_window.h"
+#include "app/window/tree_nodes.h"
 #include "platform/shared_text_file.h"
 #include "platform/text.h"
 #include "translation/translation.h"
@@ -30,15 +31,6 @@ QString Q(const std::string& text) {
 }
 std::string S(const QString& text) {
   return text.toStdString();
-}
-
-int LevelOf(const QTreeWidgetItem* node) {
-  int level = 0;
-  for (const QTreeWidgetItem* parent = node->parent(); parent != nullptr;
-       parent = parent->parent()) {
-    ++level;
-  }
-  return level;
 }
 
 // An index entry's name: the text before its first blank.
@@ -57,7 +49,7 @@ void TFormBrindle::ConnectToolToCurrentDatabase() {
 }
 
 QTreeWidgetItem* TFormBrindle::RememberedTable() const {
-  if (rememberedNode_ == nullptr || LevelOf(rememberedNode_) != 2)
+  if (rememberedNode_ == nullptr || TreeLevelOf(rememberedNode_) != 2)
     return nullptr;
   if (CBDatabase->currentText().isEmpty())
     return nullptr;
@@ -246,7 +238,7 @@ void TFormBrindle::ReindexTable() {
 }
 
 void TFormBrindle::DropIndex() {
-  if (rememberedNode_ == nullptr || LevelOf(rememberedNode_) != 3 ||
+  if (rememberedNode_ == nullptr || TreeLevelOf(rememberedNode_) != 3 ||
       CBDatabase->currentText().isEmpty()) {
     return;
   }

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QProgressDialog>
 
+#include "interchange/csv_exp_imp.h"
+#include "interchange/xml_exp_imp.h"
+#include "platform/text.h"
 #include "translation/translation.h"
 
 namespace app {
@@ -31,6 +34,28 @@ interchange::TProgressEvent TransferProgress::Callback() {
     QApplication::processEvents();
     return !dialog->wasCanceled();
   };
+}
+
+}  // namespace app
+
+namespace app {
+
+interchange::TTransferResult TransferFile(dataset::TDataSource& source, const std::string& fileName,
+                                          TransferDirection direction,
+                                          const interchange::TProgressEvent& progress) {
+  const bool export_ = direction == TransferDirection::kExport;
+  if (platform::UpperCase(fileName).find(".CSV") != std::string::npos) {
+    interchange::TCSVEXPIMP csv;
+    csv.SetDatasource(&source);
+    csv.SetCSVnev(fileName);
+    csv.OnProgress = progress;
+    return export_ ? csv.Export() : csv.Import();
+  }
+  interchange::TXMLEXPIMP xml;
+  xml.SetDatasource(&source);
+  xml.SetXMLnev(fileName);
+  xml.OnProgress = progress;
+  return export_ ? xml.Export() : xml.Import();
 }
 
 }  // namespace app

@@ -30,3 +30,19 @@ class TransferProgress {
 };
 
 }  // namespace app
+
+#include <string>
+
+#include "dataset/data_source.h"
+
+namespace app {
+
+enum class TransferDirection { kExport, kImport };
+
+// Exports or imports a dataset through the CSV component when the file name
+// holds ".CSV" (any letter case), through the XML component otherwise.
+interchange::TTransferResult TransferFile(dataset::TDataSource& source, const std::string& fileName,
+                                          TransferDirection direction,
+                                          const interchange::TProgressEvent& progress);
+
+}  // namespace app

@@ -1,7 +1,8 @@
-#include "app/window/tree_icons.h"
+#include "app/window/tree_nodes.h"
 
 #include <QPainter>
 #include <QPixmap>
+#include <QTreeWidgetItem>
 
 namespace app {
 namespace {
@@ -58,6 +59,15 @@ QIcon Index() {
 }
 
 }  // namespace
+
+int TreeLevelOf(const QTreeWidgetItem* node) {
+  int level = 0;
+  for (const QTreeWidgetItem* parent = node->parent(); parent != nullptr;
+       parent = parent->parent()) {
+    ++level;
+  }
+  return level;
+}
 
 const QIcon& TreeIcon(TreeImage image) {
   static const QIcon icons[] = {Database(), Table(), Index()};

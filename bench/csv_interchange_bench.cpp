@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+#include "bench/bench_server.h"
 #include "dataset/data_source.h"
 #include "dataset/memory_dataset.h"
 #include "interchange/csv_exp_imp.h"
@@ -90,24 +91,12 @@ struct ServerFigures {
 // The same rows through the server's own CSV statements; nothing when there
 // is no server or it refuses to write files.
 std::optional<ServerFigures> MeasureServer() {
-  const char* host = std::getenv("BRINDLE_MYSQL_HOST");
-  const char* port = std::getenv("BRINDLE_MYSQL_PORT");
-  const char* user = std::getenv("BRINDLE_MYSQL_USER");
-  const char* password = std::getenv("BRINDLE_MYSQL_PASSWORD");
-  if (host == nullptr || port == nullptr || user == nullptr || password == nullptr) {
-    std::fprintf(stderr,
-                 "no server: run  bash -c 'source scripts/services && "
-                 "build/bin/csv_interchange_bench'  for the comparison\n");
+  const std::optional<bench::BenchServer> server = bench::FindBenchServer("csv_interchange_bench");
+  if (!server)
     return std::nullopt;
-  }
-  MYSQL* mysql = mysql_init(nullptr);
-  mysql_options(mysql, MYSQL_SET_CHARSET_NAME, "utf8mb4");
-  if (mysql_real_connect(mysql, host, user, password, nullptr,
-                         static_cast<unsigned>(std::atoi(port)), nullptr, 0) == nullptr) {
-    std::fprintf(stderr, "cannot connect: %s\n", mysql_error(mysql));
-    mysql_close(mysql);
+  MYSQL* mysql = bench::ConnectBenchServer(*server);
+  if (mysql == nullptr)
     return std::nullopt;
-  }
   const std::string database = kDatabase;
   std::optional<ServerFigures> figures;
   // The server writes its files where secure_file_priv allows, or else in

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/core/table_dump.h"
+#include "bench/bench_server.h"
 #include "platform/shared_text_file.h"
 #include "platform/user_dialogs.h"
 #include "uniaccess/sql_mode.h"
@@ -44,22 +45,16 @@ std::string Count(MYSQL* mysql, const std::string& table) {
 
 int main(int argc, char** argv) {
   const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
-  const char* host = std::getenv("BRINDLE_MYSQL_HOST");
-  const char* port = std::getenv("BRINDLE_MYSQL_PORT");
-  const char* user = std::getenv("BRINDLE_MYSQL_USER");
-  const char* password = std::getenv("BRINDLE_MYSQL_PASSWORD");
-  if (host == nullptr || port == nullptr || user == nullptr || password == nullptr) {
-    std::fprintf(stderr,
-                 "no server: run  bash -c 'source scripts/services && build/bin/dump_bench'\n");
+  const std::optional<bench::BenchServer> server = bench::FindBenchServer("dump_bench");
+  if (!server)
     return 2;
-  }
-  MYSQL* direct = mysql_init(nullptr);
-  mysql_options(direct, MYSQL_SET_CHARSET_NAME, "utf8mb4");
-  if (mysql_real_connect(direct, host, user, password, nullptr,
-                         static_cast<unsigned>(std::atoi(port)), nullptr, 0) == nullptr) {
-    std::fprintf(stderr, "cannot connect: %s\n", mysql_error(direct));
+  MYSQL* direct = bench::ConnectBenchServer(*server);
+  if (direct == nullptr)
     return 2;
-  }
+  const char* host = server->host.c_str();
+  const char* port = server->port.c_str();
+  const char* user = server->user.c_str();
+  const char* password = server->password.c_str();
   const std::string database = "brindle_dump_bench";
   if (!Run(direct, "drop database if exists " + database) ||
       !Run(direct, "create database " + database + " character set utf8mb4") ||

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/bench_server.h"
 #include "platform/user_dialogs.h"
 #include "uniaccess/sql_mode.h"
 #include "uniaccess/uni_sql_database.h"
@@ -37,23 +38,16 @@ bool Run(MYSQL* mysql, const std::string& statement) {
 }  // namespace
 
 int main() {
-  const char* host = std::getenv("BRINDLE_MYSQL_HOST");
-  const char* port = std::getenv("BRINDLE_MYSQL_PORT");
-  const char* user = std::getenv("BRINDLE_MYSQL_USER");
-  const char* password = std::getenv("BRINDLE_MYSQL_PASSWORD");
-  if (host == nullptr || port == nullptr || user == nullptr || password == nullptr) {
-    std::fprintf(stderr,
-                 "no server: run  bash -c 'source scripts/services && "
-                 "build/bin/unisql_walk_bench'\n");
+  const std::optional<bench::BenchServer> server = bench::FindBenchServer("unisql_walk_bench");
+  if (!server)
     return 2;
-  }
-  MYSQL* direct = mysql_init(nullptr);
-  mysql_options(direct, MYSQL_SET_CHARSET_NAME, "utf8mb4");
-  if (mysql_real_connect(direct, host, user, password, nullptr,
-                         static_cast<unsigned>(std::atoi(port)), nullptr, 0) == nullptr) {
-    std::fprintf(stderr, "cannot connect: %s\n", mysql_error(direct));
+  MYSQL* direct = bench::ConnectBenchServer(*server);
+  if (direct == nullptr)
     return 2;
-  }
+  const char* host = server->host.c_str();
+  const char* port = server->port.c_str();
+  const char* user = server->user.c_str();
+  const char* password = server->password.c_str();
   const std::string database = kDatabase;
   const auto setupStart = Clock::now();
   if (!Run(direct, "drop database if exists " + database) ||

@@ -5,6 +5,7 @@
 
 #include <mysql.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -32,6 +33,20 @@ inline std::optional<BenchServer> FindBenchServer(const char* benchName) {
     return std::nullopt;
   }
   return BenchServer{host, port, user, password};
+}
+
+using Clock = std::chrono::steady_clock;
+
+inline double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Runs a statement on the connector; false, with the error on stderr, when it fails.
+inline bool Run(MYSQL* mysql, const std::string& statement) {
+  if (mysql_query(mysql, statement.c_str()) == 0)
+    return true;
+  std::fprintf(stderr, "%s: %s\n", statement.c_str(), mysql_error(mysql));
+  return false;
 }
 
 // A utf8mb4 connection; null, with the reason on stderr, when it fails.

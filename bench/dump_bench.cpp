@@ -19,18 +19,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-bool Run(MYSQL* mysql, const std::string& statement) {
-  if (mysql_query(mysql, statement.c_str()) == 0)
-    return true;
-  std::fprintf(stderr, "%s: %s\n", statement.c_str(), mysql_error(mysql));
-  return false;
-}
+using bench::Clock;
+using bench::Run;
+using bench::SecondsSince;
 
 std::string Count(MYSQL* mysql, const std::string& table) {
   Run(mysql, "select count(*) from " + table);

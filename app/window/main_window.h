@@ -6,6 +6,7 @@
 // profiles, SQL running, the tree).
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -191,6 +192,12 @@ class TFormBrindle : public QMainWindow {
   void ExportDatabase(const std::string& database);
   void ImportTable(const std::string& table);
   void ImportDatabase(const std::string& database);
+  // The file dialog of an export or import, in the export directory.
+  platform::FileDialogRequest TransferRequest(const char* title, const char* filter,
+                                              const std::string& proposedName) const;
+  // Runs an export or import on the remembered node's level; a cancelled
+  // run is logged, an error shown, and the tool connection closed.
+  void RunNodeTransfer(const std::function<void(int level)>& transfer);
   // Busy work on DB2 for a file: the export directory follows the file.
   void PrepareToolConnection(const std::string& fileName);
   // Runs one statement through Q2; false (and the log line) when it failed.

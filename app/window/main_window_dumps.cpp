@@ -34,55 +34,57 @@ bool Holds(const std::string& fileName, const char* extension) {
 
 }  // namespace
 
+platform::FileDialogRequest TFormBrindle::TransferRequest(const char* title, const char* filter,
+                                                          const std::string& proposedName) const {
+  platform::FileDialogRequest request;
+  request.title = TranslateText(title);
+  request.filter = filter;
+  request.defaultExtension = "SQL";
+  request.initialDirectory = settings_.outDir;
+  request.fileName = proposedName;
+  return request;
+}
+
+void TFormBrindle::RunNodeTransfer(const std::function<void(int level)>& transfer) {
+  if (rememberedNode_ == nullptr || CBDatabase->currentText().isEmpty())
+    return;
+  try {
+    transfer(TreeLevelOf(rememberedNode_));
+  } catch (const DumpCancelled& cancelled) {
+    // What was written or run so far stays; the log says where it stopped.
+    T2.Close();
+    DB2.Disconnect();
+    SetStatusText(QString());
+    AddLogLine(cancelled.Message());
+  } catch (const std::exception& error) {
+    T2.Close();
+    DB2.Disconnect();
+    SetStatusText(QString());
+    dialogs_.ShowError(error.what());
+  }
+}
+
 void TFormBrindle::PrepareToolConnection(const std::string& fileName) {
   settings_.outDir = QFileInfo(Q(fileName)).absolutePath().toStdString() + "/";
   UseSelectedDatabase(DB2);
 }
 
 void TFormBrindle::ExportNode() {
-  if (rememberedNode_ == nullptr || CBDatabase->currentText().isEmpty())
-    return;
-  const int level = TreeLevelOf(rememberedNode_);
-  try {
+  RunNodeTransfer([this](int level) {
     if (level == 2)
       ExportTable(S(rememberedNode_->text(0)));
     if (level == 1)
       ExportDatabase(S(CBDatabase->currentText()));
-  } catch (const DumpCancelled& cancelled) {
-    // What was written or run so far stays; the log says where it stopped.
-    T2.Close();
-    DB2.Disconnect();
-    SetStatusText(QString());
-    AddLogLine(cancelled.Message());
-  } catch (const std::exception& error) {
-    T2.Close();
-    DB2.Disconnect();
-    SetStatusText(QString());
-    dialogs_.ShowError(error.what());
-  }
+  });
 }
 
 void TFormBrindle::ImportNode() {
-  if (rememberedNode_ == nullptr || CBDatabase->currentText().isEmpty())
-    return;
-  const int level = TreeLevelOf(rememberedNode_);
-  try {
+  RunNodeTransfer([this](int level) {
     if (level == 2)
       ImportTable(S(rememberedNode_->text(0)));
     if (level == 1)
       ImportDatabase(S(CBDatabase->currentText()));
-  } catch (const DumpCancelled& cancelled) {
-    // What was written or run so far stays; the log says where it stopped.
-    T2.Close();
-    DB2.Disconnect();
-    SetStatusText(QString());
-    AddLogLine(cancelled.Message());
-  } catch (const std::exception& error) {
-    T2.Close();
-    DB2.Disconnect();
-    SetStatusText(QString());
-    dialogs_.ShowError(error.what());
-  }
+  });
 }
 
 void TFormBrindle::DumpTable(platform::SharedTextFile& file, const std::string& table) {
@@ -92,13 +94,8 @@ void TFormBrindle::DumpTable(platform::SharedTextFile& file, const std::string& 
 }
 
 void TFormBrindle::ExportTable(const std::string& table) {
-  platform::FileDialogRequest request;
-  request.title = TranslateText("Export table data to file");
-  request.filter = "SQL|*.SQL|XML|*.XML|CSV|*.CSV";
-  request.defaultExtension = "SQL";
-  request.initialDirectory = settings_.outDir;
-  request.fileName = table;
-  const auto chosen = dialogs_.SaveFileDialog(request);
+  const auto chosen = dialogs_.SaveFileDialog(
+      TransferRequest("Export table data to file", "SQL|*.SQL|XML|*.XML|CSV|*.CSV", table));
   if (!chosen)
     return;
   const std::string& fileName = chosen->fileName;
@@ -126,13 +123,8 @@ void TFormBrindle::ExportTable(const std::string& table) {
 }
 
 void TFormBrindle::ExportDatabase(const std::string& database) {
-  platform::FileDialogRequest request;
-  request.title = TranslateText("Save database to file");
-  request.filter = "SQL|*.SQL";
-  request.defaultExtension = "SQL";
-  request.initialDirectory = settings_.outDir;
-  request.fileName = database;
-  const auto chosen = dialogs_.SaveFileDialog(request);
+  const auto chosen =
+      dialogs_.SaveFileDialog(TransferRequest("Save database to file", "SQL|*.SQL", database));
   if (!chosen)
     return;
   platform::BusyCursor busy(dialogs_);
@@ -160,13 +152,8 @@ void TFormBrindle::ExportDatabase(const std::string& database) {
 }
 
 void TFormBrindle::ImportTable(const std::string& table) {
-  platform::FileDialogRequest request;
-  request.title = TranslateText("Import table data from file");
-  request.filter = "SQL|*.SQL|XML|*.XML|CSV|*.CSV";
-  request.defaultExtension = "SQL";
-  request.initialDirectory = settings_.outDir;
-  request.fileName = table;
-  const auto chosen = dialogs_.OpenFileDialog(request);
+  const auto chosen = dialogs_.OpenFileDialog(
+      TransferRequest("Import table data from file", "SQL|*.SQL|XML|*.XML|CSV|*.CSV", table));
   if (!chosen)
     return;
   const std::string& fileName = chosen->fileName;
@@ -199,13 +186,8 @@ void TFormBrindle::ImportTable(const std::string& table) {
 }
 
 void TFormBrindle::ImportDatabase(const std::string& database) {
-  platform::FileDialogRequest request;
-  request.title = TranslateText("Open database from file");
-  request.filter = "SQL|*.SQL";
-  request.defaultExtension = "SQL";
-  request.initialDirectory = settings_.outDir;
-  request.fileName = database;
-  const auto chosen = dialogs_.OpenFileDialog(request);
+  const auto chosen =
+      dialogs_.OpenFileDialog(TransferRequest("Open database from file", "SQL|*.SQL", database));
   if (!chosen)
     return;
   platform::BusyCursor busy(dialogs_);

@@ -19,16 +19,6 @@ using dataset::TDataSet;
 using dataset::TField;
 using dataset::TFieldType;
 
-// Larger than the classic 128 bytes: a million-row file otherwise costs a
-// system call every other line.
-constexpr std::size_t kFileBufferSize = 64 * 1024;
-
-std::string CountText(int count) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%8d", count);
-  return buffer;
-}
-
 std::string Quoted(std::string_view text) {
   std::string result;
   result.reserve(text.size() + 2);
@@ -355,18 +345,7 @@ TTransferResult TCSVEXPIMP::Export() {
     }
     file.Close();
   }
-  if (result.Cancelled()) {
-    // Half a file would pass for the whole result.
-    std::error_code ignored;
-    std::filesystem::remove(csvNev_, ignored);
-    return result;
-  }
-  if (okMsg_) {
-    platform::Dialogs().ShowMessage(
-        "Exportálva " + csvNev_ + " fileba " + CountText(result.records) + " db rekord",
-        "CSV file elkészült");
-  }
-  return result;
+  return FinishExport(result, csvNev_, okMsg_, "CSV file elkészült");
 }
 
 TTransferResult TCSVEXPIMP::Import() {

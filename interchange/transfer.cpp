@@ -1,6 +1,29 @@
 #include "interchange/transfer.h"
 
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/user_dialogs.h"
+
 namespace interchange {
+
+std::string CountText(int count) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%8d", count);
+  return buffer;
+}
+
+TTransferResult FinishExport(const TTransferResult& result, const std::string& fileName, bool okMsg,
+                             const char* caption) {
+  if (result.Cancelled()) {
+    std::error_code ignored;
+    std::filesystem::remove(fileName, ignored);
+  } else if (okMsg) {
+    platform::Dialogs().ShowMessage(
+        "Exportálva " + fileName + " fileba " + CountText(result.records) + " db rekord", caption);
+  }
+  return result;
+}
 
 void CancelPendingRecord(dataset::TDataSet& dataSet) noexcept {
   try {

@@ -3,7 +3,9 @@
 // import, and the progress callback through which a caller follows a long
 // run and may stop it.
 
+#include <cstddef>
 #include <functional>
+#include <string>
 
 #include "dataset/dataset.h"
 
@@ -55,6 +57,19 @@ class ControlsDisabled {
  private:
   dataset::TDataSet& dataSet_;
 };
+
+// File buffers of the components: larger than the classic 128 bytes, which
+// would cost a system call every other line of a million-row file.
+inline constexpr std::size_t kFileBufferSize = 64 * 1024;
+
+// A record count as the components' messages show it ("%8d").
+std::string CountText(int count);
+
+// The end of an export: a cancelled one removes its unfinished file (half a
+// file would pass for the whole result); a completed one reports the count
+// when okMsg is set, under the caption.
+TTransferResult FinishExport(const TTransferResult& result, const std::string& fileName, bool okMsg,
+                             const char* caption);
 
 // Ends an append or edit left open when an import stops on an error, so the
 // dataset is back in browse state for the caller.

@@ -18,14 +18,6 @@ using dataset::TDataSet;
 using dataset::TDataSetState;
 using dataset::TField;
 
-constexpr std::size_t kFileBufferSize = 64 * 1024;
-
-std::string CountText(int count) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%8d", count);
-  return buffer;
-}
-
 void AppendUtf8(std::string& out, char32_t code) {
   if (code < 0x80) {
     out += static_cast<char>(code);
@@ -305,17 +297,7 @@ TTransferResult TXMLEXPIMP::Export() {
     }
     file.Close();
   }
-  if (result.Cancelled()) {
-    std::error_code ignored;
-    std::filesystem::remove(xmlNev_, ignored);
-    return result;
-  }
-  if (okMsg_) {
-    platform::Dialogs().ShowMessage(
-        "Exportálva " + xmlNev_ + " fileba " + CountText(result.records) + " db rekord",
-        "XML file elkészült");
-  }
-  return result;
+  return FinishExport(result, xmlNev_, okMsg_, "XML file elkészült");
 }
 
 TTransferResult TXMLEXPIMP::Import() {

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "kestrel/storage/database_data.h"
+#include "kestrel/storage/records/database_data.h"
 
 namespace {
 

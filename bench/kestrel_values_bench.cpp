@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "kestrel/storage/variant.h"
+#include "kestrel/storage/values/variant.h"
 
 namespace {
 

@@ -279,15 +279,7 @@ TEST(KestrelLexer, StatementsMayBeRewrittenInPlace) {
 
 class KestrelLexerParams : public ::testing::Test {
  protected:
-  void SetUp() override {
-    TKestrelSQLParam& number = params_.AddParam();
-    number.Name = "p";
-    number.SetAsInteger(7);
-    TKestrelSQLParam& text = params_.AddParam();
-    text.Name = "Name";
-    text.SetAsString("Smith");
-    params_.AddParam().Name = "Empty";
-  }
+  void SetUp() override { AddSampleParams(params_); }
 
   TKestrelSQLParams params_;
 };

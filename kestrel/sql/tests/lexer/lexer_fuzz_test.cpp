@@ -382,7 +382,7 @@ const std::vector<std::string>& SafePieces() {
       // comments
       "--c\n", "-- x", "/* c */", "/*", "*/", "/* ; */", "/*\n*/",
       // parameters
-      ":p", ":P", ":name",
+      ":p", ":P", ":name", ":EMPTY",
       // whitespace
       " ", "\t", "\n", "\r\n", "\r"};
   return pieces;
@@ -419,12 +419,7 @@ std::string Soup(SplitMix64& random) {
 
 TEST(KestrelLexerFuzz, RandomSoupsLexLikeTheCharacterRules) {
   TKestrelSQLParams params;
-  TKestrelSQLParam& number = params.AddParam();
-  number.Name = "p";
-  number.SetAsInteger(7);
-  TKestrelSQLParam& text = params.AddParam();
-  text.Name = "NAME";
-  text.SetAsString("Smith");
+  AddSampleParams(params);
 
   SplitMix64 random(20240611);
   int mismatches = 0;

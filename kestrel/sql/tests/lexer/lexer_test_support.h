@@ -10,6 +10,17 @@
 
 namespace kestrel::testing {
 
+// The parameters the tests resolve: p = 7, Name = 'Smith', Empty = NULL.
+inline void AddSampleParams(TKestrelSQLParams& params) {
+  TKestrelSQLParam& number = params.AddParam();
+  number.Name = "p";
+  number.SetAsInteger(7);
+  TKestrelSQLParam& text = params.AddParam();
+  text.Name = "Name";
+  text.SetAsString("Smith");
+  params.AddParam().Name = "Empty";
+}
+
 inline const char* KindName(TTokenType kind) {
   static const char* const kNames[] = {"None", "Str", "Quo", "Brk", "Int", "Flt",
                                        "Rw",   "Par", "LP",  "RP",  "Com", "Dot"};

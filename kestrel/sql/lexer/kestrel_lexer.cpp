@@ -22,11 +22,10 @@ namespace kestrel {
 namespace {
 
 enum CharClass : uint8_t {
-  kSpace = 1,         // ends any token, starts none
-  kBreaking = 2,      // > < = ( ) , / * : |
-  kEndsWord = 4,      // whitespace, breaking symbols, "." "+" "-" ";"
-  kEndsNumber = 8,    // whitespace, breaking symbols, ";"
-  kNumberInner = 16,  // digits, ".", "E", "e"
+  kSpace = 1,        // ends any token, starts none
+  kEndsWord = 2,     // whitespace, breaking symbols, "." "+" "-" ";"
+  kEndsNumber = 4,   // whitespace, breaking symbols, ";"
+  kNumberInner = 8,  // digits, ".", "E", "e"
 };
 
 constexpr std::array<uint8_t, 256> BuildClasses() {
@@ -35,7 +34,7 @@ constexpr std::array<uint8_t, 256> BuildClasses() {
     classes[c] |= kSpace | kEndsWord | kEndsNumber;
   }
   for (const unsigned char c : {'>', '<', '=', '(', ')', ',', '/', '*', ':', '|'}) {
-    classes[c] |= kBreaking | kEndsWord | kEndsNumber;
+    classes[c] |= kEndsWord | kEndsNumber;  // the breaking symbols
   }
   for (const unsigned char c : {'.', '+', '-'}) {
     classes[c] |= kEndsWord;

@@ -41,6 +41,16 @@ void ReadStreamBuffer(TKestrelStream& stream, void* buffer, int32_t count, int n
   }
 }
 
+void RequireStreamBytes(TKestrelStream& stream, int64_t count, int nativeError) {
+  const int64_t available = std::max<int64_t>(0, stream.Size() - stream.Position());
+  if (count < 0 || count > available) {
+    throw EKestrelException(
+        "Cannot read from stream. Position = %d, Stream size = %d, Block size = %d, Bytes Read = "
+        "%d",
+        {stream.Position(), stream.Size(), count, available}, nativeError);
+  }
+}
+
 void WriteStreamBuffer(TKestrelStream& stream, const void* buffer, int32_t count, int nativeError) {
   const int64_t position = stream.Position();
   const int32_t written = stream.Write(buffer, count);

@@ -45,5 +45,9 @@ class TKestrelMemoryStream : public TKestrelStream {
 // Bytes Read = %d" (or the write form) with the site's native error code.
 void ReadStreamBuffer(TKestrelStream& stream, void* buffer, int32_t count, int nativeError);
 void WriteStreamBuffer(TKestrelStream& stream, const void* buffer, int32_t count, int nativeError);
+// Throws the read error above when count is negative or fewer than count
+// bytes are left, so that a damaged length is refused before anything is
+// allocated for it.
+void RequireStreamBytes(TKestrelStream& stream, int64_t count, int nativeError);
 
 }  // namespace kestrel

@@ -341,13 +341,7 @@ void TKestrelVariant::LoadFromStream(TKestrelStream& stream) {
     return;
   }
   // A damaged size must not make us allocate what the stream cannot hold.
-  const int64_t available = stream.Size() - stream.Position();
-  if (size > available) {
-    throw EKestrelException(
-        "Cannot read from stream. Position = %d, Stream size = %d, Block size = %d, Bytes Read = "
-        "%d",
-        {stream.Position(), stream.Size(), size, available}, 10186);
-  }
+  RequireStreamBytes(stream, size, 10186);
   SetSize(size);
   ReadStreamBuffer(stream, data_, size, 10186);
 }

@@ -94,7 +94,10 @@ TEST_F(TableBlob, CompressedValuesAreStoredAsTheirBlocks) {
 
 TEST_F(TableBlob, PlainValuesAreStoredByteForByte) {
   const Bytes value = Value(3000, 2);
+  const int64_t before = memory_.BytesInUse();
   Store(kRaw, value);
+  // One block: a 12-byte header and the value.
+  EXPECT_EQ(memory_.BytesInUse() - before, 12 + 3000);
   const TKestrelBlobValue stored = table_->OpenBlob(buffer_.data(), kRaw);
   EXPECT_EQ(stored.BlockCount, 0);
   EXPECT_EQ(stored.ValueLength, 3000);

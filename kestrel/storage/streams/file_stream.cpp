@@ -42,6 +42,25 @@ int OpenFlags(uint16_t mode) {
   }
 }
 
+// Runs transfer(bytes done so far), a pread or pwrite of the rest, until
+// count bytes moved, the end of the file or an error; interrupted calls are
+// repeated. Returns the bytes moved.
+template <typename Transfer>
+int64_t Repeat(int64_t count, Transfer&& transfer) {
+  int64_t done = 0;
+  while (done < count) {
+    const ssize_t n = transfer(done);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      break;
+    }
+    done += n;
+  }
+  return done;
+}
+
 int64_t FileSizeOf(int descriptor) {
   struct stat status {};
   return fstat(descriptor, &status) == 0 ? static_cast<int64_t>(status.st_size) : 0;
@@ -97,34 +116,17 @@ TKestrelFileStream::~TKestrelFileStream() {
 }
 
 int64_t TKestrelFileStream::ReadAt(int64_t offset, uint8_t* buffer, int64_t count) const {
-  int64_t done = 0;
-  while (done < count) {
-    const ssize_t n = pread(descriptor_, buffer + done, static_cast<std::size_t>(count - done),
-                            static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      break;
-    }
-    done += n;
-  }
-  return done;
+  return Repeat(count, [&](int64_t done) {
+    return pread(descriptor_, buffer + done, static_cast<std::size_t>(count - done),
+                 static_cast<off_t>(offset + done));
+  });
 }
 
 int64_t TKestrelFileStream::WriteAt(int64_t offset, const uint8_t* buffer, int64_t count) {
-  int64_t done = 0;
-  while (done < count) {
-    const ssize_t n = pwrite(descriptor_, buffer + done, static_cast<std::size_t>(count - done),
-                             static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      break;
-    }
-    done += n;
-  }
+  const int64_t done = Repeat(count, [&](int64_t written) {
+    return pwrite(descriptor_, buffer + written, static_cast<std::size_t>(count - written),
+                  static_cast<off_t>(offset + written));
+  });
   if (done > 0) {
     fileSize_ = std::max(fileSize_, offset + done);
   }

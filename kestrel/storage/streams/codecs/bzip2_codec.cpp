@@ -8,42 +8,29 @@ namespace kestrel {
 namespace {
 
 using codec_driver::TCoderStatus;
-using codec_driver::TCoderWindow;
 
 constexpr int kVerbosity = 0;
 constexpr int kDefaultWorkFactor = 0;
+constexpr int kFastDecompression = 0;  // not the library's low-memory mode
 
-// A bz_stream that is ended on every way out.
-class BzStream {
- public:
-  explicit BzStream(bool compressing) : compressing_(compressing) {}
-  ~BzStream() {
-    if (!started_) {
-      return;
-    }
-    if (compressing_) {
-      BZ2_bzCompressEnd(&stream_);
+struct Bzip2 {
+  using Stream = bz_stream;
+  static bool Start(Stream& stream, bool compressing, int blockSize100k) {
+    return (compressing ? BZ2_bzCompressInit(&stream, blockSize100k, kVerbosity, kDefaultWorkFactor)
+                        : BZ2_bzDecompressInit(&stream, kVerbosity, kFastDecompression)) == BZ_OK;
+  }
+  static void End(Stream& stream, bool compressing) {
+    if (compressing) {
+      BZ2_bzCompressEnd(&stream);
     } else {
-      BZ2_bzDecompressEnd(&stream_);
+      BZ2_bzDecompressEnd(&stream);
     }
   }
-  BzStream(const BzStream&) = delete;
-  BzStream& operator=(const BzStream&) = delete;
-
-  bool Start(int blockSize100k) {
-    const int result =
-        compressing_ ? BZ2_bzCompressInit(&stream_, blockSize100k, kVerbosity, kDefaultWorkFactor)
-                     : BZ2_bzDecompressInit(&stream_, kVerbosity, 0);
-    started_ = result == BZ_OK;
-    return started_;
+  static int Call(Stream& stream, bool compressing, bool lastInput) {
+    return compressing ? BZ2_bzCompress(&stream, lastInput ? BZ_FINISH : BZ_RUN)
+                       : BZ2_bzDecompress(&stream);
   }
-
-  // One compress or decompress call over the window.
-  TCoderStatus Step(TCoderWindow& window) {
-    const int result = codec_driver::CallOnWindow(stream_, window, [&](bool lastInput) {
-      return compressing_ ? BZ2_bzCompress(&stream_, lastInput ? BZ_FINISH : BZ_RUN)
-                          : BZ2_bzDecompress(&stream_);
-    });
+  static TCoderStatus Status(int result) {
     switch (result) {
       case BZ_STREAM_END:
         return TCoderStatus::End;
@@ -55,11 +42,6 @@ class BzStream {
         return TCoderStatus::Failure;
     }
   }
-
- private:
-  bz_stream stream_{};
-  bool compressing_;
-  bool started_ = false;
 };
 
 }  // namespace
@@ -69,24 +51,12 @@ std::optional<std::vector<uint8_t>> TKestrelBzip2Codec::Compress(
   if (level < kMinLevel || level > kMaxLevel) {
     return std::nullopt;
   }
-  BzStream stream(true);
-  if (!stream.Start(level)) {
-    return std::nullopt;
-  }
-  return codec_driver::RunCoder(input, codec_driver::InitialCompressBuffer(input.size()),
-                                codec_driver::kCompressGrowth, SIZE_MAX,
-                                [&](TCoderWindow& window) { return stream.Step(window); });
+  return codec_driver::CompressWith<Bzip2>(level, input);
 }
 
 std::optional<std::vector<uint8_t>> TKestrelBzip2Codec::Decompress(std::span<const uint8_t> input,
                                                                    int64_t expectedLength) const {
-  BzStream stream(false);
-  if (!stream.Start(0)) {
-    return std::nullopt;
-  }
-  const auto buffer = codec_driver::DecompressBufferFor(input.size(), expectedLength);
-  return codec_driver::RunCoder(input, buffer.initial, buffer.growth, buffer.maxOutput,
-                                [&](TCoderWindow& window) { return stream.Step(window); });
+  return codec_driver::DecompressWith<Bzip2>(input, expectedLength);
 }
 
 }  // namespace kestrel

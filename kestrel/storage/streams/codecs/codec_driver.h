@@ -127,4 +127,58 @@ inline TDecompressBuffer DecompressBufferFor(std::size_t inputLength, int64_t ex
   return {step, step, std::numeric_limits<std::size_t>::max()};
 }
 
+// A zlib- or bzip2-style library stream, started on construction and ended
+// on every way out. Library supplies:
+//   using Stream = ...;                                  // z_stream, bz_stream
+//   static bool Start(Stream&, bool compressing, int level);
+//   static void End(Stream&, bool compressing);
+//   static int Call(Stream&, bool compressing, bool lastInput);
+//   static TCoderStatus Status(int result);
+template <typename Library>
+class TLibraryCoder {
+ public:
+  TLibraryCoder(bool compressing, int level) : compressing_(compressing) {
+    started_ = Library::Start(stream_, compressing, level);
+  }
+  ~TLibraryCoder() {
+    if (started_) {
+      Library::End(stream_, compressing_);
+    }
+  }
+  TLibraryCoder(const TLibraryCoder&) = delete;
+  TLibraryCoder& operator=(const TLibraryCoder&) = delete;
+
+  bool Started() const { return started_; }
+  TCoderStatus operator()(TCoderWindow& window) {
+    return Library::Status(CallOnWindow(stream_, window, [&](bool lastInput) {
+      return Library::Call(stream_, compressing_, lastInput);
+    }));
+  }
+
+ private:
+  typename Library::Stream stream_{};
+  bool compressing_;
+  bool started_ = false;
+};
+
+template <typename Library>
+std::optional<std::vector<uint8_t>> CompressWith(int level, std::span<const uint8_t> input) {
+  TLibraryCoder<Library> coder(true, level);
+  if (!coder.Started()) {
+    return std::nullopt;
+  }
+  return RunCoder(input, InitialCompressBuffer(input.size()), kCompressGrowth, SIZE_MAX, coder);
+}
+
+template <typename Library>
+std::optional<std::vector<uint8_t>> DecompressWith(std::span<const uint8_t> input,
+                                                   int64_t expectedLength) {
+  TLibraryCoder<Library> coder(false, 0);
+  if (!coder.Started()) {
+    return std::nullopt;
+  }
+  const TDecompressBuffer buffer = DecompressBufferFor(input.size(), expectedLength);
+  return RunCoder(input, buffer.initial, buffer.growth, buffer.maxOutput, coder);
+}
+
 }  // namespace kestrel::codec_driver

@@ -8,36 +8,24 @@ namespace kestrel {
 namespace {
 
 using codec_driver::TCoderStatus;
-using codec_driver::TCoderWindow;
 
-// A z_stream that is ended on every way out.
-class ZStream {
- public:
-  explicit ZStream(bool deflating) : deflating_(deflating) {}
-  ~ZStream() {
-    if (!started_) {
-      return;
-    }
-    if (deflating_) {
-      deflateEnd(&stream_);
+struct Zlib {
+  using Stream = z_stream;
+  static bool Start(Stream& stream, bool compressing, int level) {
+    return (compressing ? deflateInit(&stream, level) : inflateInit(&stream)) == Z_OK;
+  }
+  static void End(Stream& stream, bool compressing) {
+    if (compressing) {
+      deflateEnd(&stream);
     } else {
-      inflateEnd(&stream_);
+      inflateEnd(&stream);
     }
   }
-  ZStream(const ZStream&) = delete;
-  ZStream& operator=(const ZStream&) = delete;
-
-  bool Start(int level) {
-    started_ = (deflating_ ? deflateInit(&stream_, level) : inflateInit(&stream_)) == Z_OK;
-    return started_;
+  static int Call(Stream& stream, bool compressing, bool lastInput) {
+    return compressing ? deflate(&stream, lastInput ? Z_FINISH : Z_NO_FLUSH)
+                       : inflate(&stream, Z_NO_FLUSH);
   }
-
-  // One deflate or inflate call over the window.
-  TCoderStatus Step(TCoderWindow& window) {
-    const int result = codec_driver::CallOnWindow(stream_, window, [&](bool lastInput) {
-      return deflating_ ? deflate(&stream_, lastInput ? Z_FINISH : Z_NO_FLUSH)
-                        : inflate(&stream_, Z_NO_FLUSH);
-    });
+  static TCoderStatus Status(int result) {
     switch (result) {
       case Z_STREAM_END:
         return TCoderStatus::End;
@@ -48,11 +36,6 @@ class ZStream {
         return TCoderStatus::Failure;
     }
   }
-
- private:
-  z_stream stream_{};
-  bool deflating_;
-  bool started_ = false;
 };
 
 }  // namespace
@@ -62,24 +45,12 @@ std::optional<std::vector<uint8_t>> TKestrelZlibCodec::Compress(
   if (level < kMinLevel || level > kMaxLevel) {
     return std::nullopt;
   }
-  ZStream stream(true);
-  if (!stream.Start(level)) {
-    return std::nullopt;
-  }
-  return codec_driver::RunCoder(input, codec_driver::InitialCompressBuffer(input.size()),
-                                codec_driver::kCompressGrowth, SIZE_MAX,
-                                [&](TCoderWindow& window) { return stream.Step(window); });
+  return codec_driver::CompressWith<Zlib>(level, input);
 }
 
 std::optional<std::vector<uint8_t>> TKestrelZlibCodec::Decompress(std::span<const uint8_t> input,
                                                                   int64_t expectedLength) const {
-  ZStream stream(false);
-  if (!stream.Start(0)) {
-    return std::nullopt;
-  }
-  const auto buffer = codec_driver::DecompressBufferFor(input.size(), expectedLength);
-  return codec_driver::RunCoder(input, buffer.initial, buffer.growth, buffer.maxOutput,
-                                [&](TCoderWindow& window) { return stream.Step(window); });
+  return codec_driver::DecompressWith<Zlib>(input, expectedLength);
 }
 
 }  // namespace kestrel

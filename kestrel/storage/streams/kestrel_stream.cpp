@@ -98,11 +98,15 @@ TKestrelMemoryStream::TKestrelMemoryStream(TKestrelMemoryStream&& other) noexcep
       data_(std::exchange(other.data_, nullptr)),
       size_(std::exchange(other.size_, 0)),
       capacity_(std::exchange(other.capacity_, 0)),
-      position_(std::exchange(other.position_, 0)) {}
+      position_(std::exchange(other.position_, 0)) {
+  other.copyCurrent_ = false;
+}
 
 TKestrelMemoryStream& TKestrelMemoryStream::operator=(TKestrelMemoryStream&& other) noexcept {
   if (this != &other) {
     FreeData();
+    copyCurrent_ = false;
+    other.copyCurrent_ = false;
     memory_ = other.memory_;
     data_ = std::exchange(other.data_, nullptr);
     size_ = std::exchange(other.size_, 0);
@@ -161,6 +165,7 @@ int32_t TKestrelMemoryStream::Write(const void* buffer, int32_t count) {
     std::memset(data_ + size_, 0, static_cast<std::size_t>(position_ - size_));
   }
   std::memcpy(data_ + position_, buffer, static_cast<std::size_t>(count));
+  copyCurrent_ = false;
   size_ = std::max(size_, end);
   position_ = end;
   return count;
@@ -174,11 +179,16 @@ void TKestrelMemoryStream::SetSize(int64_t size) {
   if (size > size_) {
     std::memset(data_ + size_, 0, static_cast<std::size_t>(size - size_));
   }
+  copyCurrent_ = false;
   size_ = size;
 }
 
-std::vector<uint8_t> TKestrelMemoryStream::Bytes() const {
-  return size_ == 0 ? std::vector<uint8_t>() : std::vector<uint8_t>(data_, data_ + size_);
+const std::vector<uint8_t>& TKestrelMemoryStream::Bytes() const {
+  if (!copyCurrent_) {
+    copy_.assign(data_, data_ + size_);
+    copyCurrent_ = true;
+  }
+  return copy_;
 }
 
 void* TKestrelMemoryStream::Release() {
@@ -188,6 +198,7 @@ void* TKestrelMemoryStream::Release() {
     memory_->Resize(data_, static_cast<int32_t>(size_), false);
   }
   void* block = std::exchange(data_, nullptr);
+  copyCurrent_ = false;
   size_ = 0;
   capacity_ = 0;
   position_ = 0;

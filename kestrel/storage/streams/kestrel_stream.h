@@ -85,8 +85,10 @@ class TKestrelMemoryStream : public TKestrelStream {
 
   // The Size() bytes of the stream (null while nothing was ever written).
   const uint8_t* Data() const { return data_; }
-  // A copy of the contents.
-  std::vector<uint8_t> Bytes() const;
+  // A copy of the contents, made when asked for and kept until the stream
+  // changes: the reference, and iterators into it, stay valid while the
+  // stream is not written, resized or released.
+  const std::vector<uint8_t>& Bytes() const;
   // Hands over the data as an engine block of exactly Size() bytes (null
   // when empty); the stream is empty afterwards.
   void* Release();
@@ -102,6 +104,8 @@ class TKestrelMemoryStream : public TKestrelStream {
   int64_t size_ = 0;
   int64_t capacity_ = 0;
   int64_t position_ = 0;
+  mutable std::vector<uint8_t> copy_;
+  mutable bool copyCurrent_ = false;
 };
 
 // Read or write exactly count bytes; otherwise throw EKestrelException

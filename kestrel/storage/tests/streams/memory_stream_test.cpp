@@ -104,6 +104,20 @@ TEST(MemoryStream, LivesOnItsAllocatorAndHandsOverAnExactBlock) {
   EXPECT_EQ(memory.BlockCount(), 0);
 }
 
+TEST(MemoryStream, TheCopyOfItsBytesStaysUntilTheStreamChanges) {
+  TKestrelMemoryStream stream(Sequence(40));
+  const std::vector<uint8_t> head(stream.Bytes().begin(), stream.Bytes().begin() + 3);
+  EXPECT_EQ(head, (Bytes{0, 1, 2}));
+  const uint8_t* first = stream.Bytes().data();
+  EXPECT_EQ(stream.Bytes().data(), first);
+  stream.SetPosition(0);
+  const uint8_t nine = 9;
+  stream.Write(&nine, 1);
+  EXPECT_EQ(stream.Bytes()[0], 9);
+  stream.SetSize(2);
+  EXPECT_EQ(stream.Bytes(), (Bytes{9, 1}));
+}
+
 TEST(MemoryStream, TheAllocatorLimitStopsAWrite) {
   TKestrelMemoryManager memory;
   memory.SetLimit(4096);

@@ -206,10 +206,6 @@ int32_t TKestrelCompressedBLOBStream::Read(void* buffer, int32_t count) {
     const int64_t offset = position_ % blockSize_;
     const int64_t piece =
         std::min({blockSize_ - offset, int64_t{count - delivered}, valueLength_ - position_});
-    if (piece <= 0) {
-      throw EKestrelException("Cannot read from stream. ReadSize = %d", {piece},
-                              stream_site::kReadPiece);
-    }
     if (offset + piece > static_cast<int64_t>(bytes.size())) {
       RaiseDamaged(block);
     }
@@ -331,16 +327,7 @@ int32_t TKestrelCompressedBLOBStream::Write(const void* buffer, int32_t count) {
     return 0;
   }
   if (position_ > valueLength_) {
-    const int64_t target = position_;
-    SetSize(target);
-    if (position_ != target) {
-      throw EKestrelException("Cannot set stream position to %d. Position = %d, Size = %d",
-                              {target, position_, valueLength_}, stream_site::kWriteGapPosition);
-    }
-    if (valueLength_ != target) {
-      throw EKestrelException("Invalid stream size = %d. Should be = %d", {valueLength_, target},
-                              stream_site::kWriteGapSize);
-    }
+    SetSize(position_);  // zeros up to the position, which stays
   }
   Append(static_cast<const uint8_t*>(buffer), count);
   position_ = valueLength_;

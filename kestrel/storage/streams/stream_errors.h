@@ -21,9 +21,6 @@
 //   read: the codec fails                                        10622
 //   read: decompressed length differs from the header            10623
 //   read: checksum differs from the header                       10624
-//   read: a piece of zero bytes                                  10625
-//   write: position after filling a gap                          10630
-//   write: value length after filling a gap                      10631
 //   write: new block position not reached                        10632
 //   write: the codec fails on a new block                        10633
 //   write: short header / data write of a new block              10634 / 10635
@@ -63,10 +60,7 @@ inline constexpr int kReadData = 10621;
 inline constexpr int kReadDecompress = 10622;
 inline constexpr int kReadLength = 10623;
 inline constexpr int kReadChecksum = 10624;
-inline constexpr int kReadPiece = 10625;
 
-inline constexpr int kWriteGapPosition = 10630;
-inline constexpr int kWriteGapSize = 10631;
 inline constexpr int kWriteBlockPosition = 10632;
 inline constexpr int kWriteCompress = 10633;
 inline constexpr int kWriteHeader = 10634;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -67,6 +68,10 @@ struct CodecLevel {
   int level;
 };
 
+void PrintTo(const CodecLevel& c, std::ostream* out) {
+  *out << "algorithm " << static_cast<int>(c.algorithm) << ", level " << c.level;
+}
+
 class CodecRoundTrip : public ::testing::TestWithParam<CodecLevel> {};
 
 TEST_P(CodecRoundTrip, EveryInputComesBackWithOrWithoutItsLength) {
@@ -90,7 +95,11 @@ INSTANTIATE_TEST_SUITE_P(Levels, CodecRoundTrip,
                          ::testing::Values(CodecLevel{A::Zlib, 0}, CodecLevel{A::Zlib, 1},
                                            CodecLevel{A::Zlib, 6}, CodecLevel{A::Zlib, 9},
                                            CodecLevel{A::Bzip2, 1}, CodecLevel{A::Bzip2, 5},
-                                           CodecLevel{A::Bzip2, 9}));
+                                           CodecLevel{A::Bzip2, 9}),
+                         [](const auto& param) {
+                           return std::string(param.param.algorithm == A::Zlib ? "zlib" : "bzip2") +
+                                  "_level" + std::to_string(param.param.level);
+                         });
 
 TEST(Codecs, FiveMegabytesRoundTripThroughTheEntryPoints) {
   const Bytes text = TextLike(5 * 1024 * 1024, 3);

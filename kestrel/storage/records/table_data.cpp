@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "kestrel/storage/kestrel_exception.h"
 #include "kestrel/storage/records/database_data.h"
 #include "kestrel/storage/records/record_manager_memory.h"
 #include "kestrel/storage/records/record_manager_temporary.h"
+#include "kestrel/storage/streams/stream_errors.h"
+#include "kestrel/storage/streams/temporary_stream.h"
 
 namespace kestrel {
 namespace {
@@ -750,21 +753,30 @@ void TKestrelTableData::FreeRecordBlobs(const uint8_t* record) {
   }
 }
 
-TKestrelBlobValue TKestrelTableData::OpenBlob(const uint8_t* buffer, int fieldNo) const {
-  std::lock_guard guard(lock_);
+const TKestrelFieldDef& TKestrelTableData::BlobField(int fieldNo) const {
   const TKestrelFieldDef& field = *fields_.Items(fieldNo);
   if (field.BlobBlockSize == 0) {
     throw EKestrelException("Stream block size = 0 is not allowed", 10420);
   }
-  TKestrelBlobValue value;
-  if (IsFieldNull(buffer, fieldNo)) {
-    return value;
-  }
+  return field;
+}
+
+const uint8_t* TKestrelTableData::StoredBlobBlock(const uint8_t* buffer, int fieldNo) const {
   const uint32_t handle = BlobHandle(buffer, fieldNo);
   if (handle == 0 || handle > blobBlocks_.size() || blobBlocks_[handle - 1] == nullptr) {
     throw EKestrelException("Invalid pointer", 30005);
   }
-  const uint8_t* block = blobBlocks_[handle - 1];
+  return blobBlocks_[handle - 1];
+}
+
+TKestrelBlobValue TKestrelTableData::OpenBlob(const uint8_t* buffer, int fieldNo) const {
+  std::lock_guard guard(lock_);
+  BlobField(fieldNo);
+  TKestrelBlobValue value;
+  if (IsFieldNull(buffer, fieldNo)) {
+    return value;
+  }
+  const uint8_t* block = StoredBlobBlock(buffer, fieldNo);
   std::memcpy(&value.BlockCount, block, 4);
   std::memcpy(&value.ValueLength, block + 4, 8);
   const int32_t stored = Memory().AllocatedSize(block) - kBlobHeaderSize;
@@ -772,36 +784,79 @@ TKestrelBlobValue TKestrelTableData::OpenBlob(const uint8_t* buffer, int fieldNo
   return value;
 }
 
-void TKestrelTableData::WriteBlob(uint8_t* buffer, int fieldNo, const TKestrelBlobValue& value) {
+std::unique_ptr<TKestrelLocalBLOBStream> TKestrelTableData::OpenBlobStream(
+    const uint8_t* buffer, int fieldNo, TKestrelBlobOpenMode mode) const {
   std::lock_guard guard(lock_);
-  const TKestrelFieldDef& field = *fields_.Items(fieldNo);
-  if (field.BlobBlockSize == 0) {
-    throw EKestrelException("Stream block size = 0 is not allowed", 10420);
+  const TKestrelFieldDef& field = BlobField(fieldNo);
+  TKestrelBlobDescriptor descriptor;
+  descriptor.BlockSize = field.BlobBlockSize;
+  descriptor.CompressionAlgorithm = field.BlobCompressionAlgorithm;
+  descriptor.CompressionMode = field.BlobCompressionMode;
+  auto bytes = std::make_unique<TKestrelTemporaryStream>(Memory());
+  const bool newValue = mode == TKestrelBlobOpenMode::Write || IsFieldNull(buffer, fieldNo);
+  if (!newValue) {
+    const uint8_t* block = StoredBlobBlock(buffer, fieldNo);
+    int32_t blockCount = 0;
+    std::memcpy(&blockCount, block, 4);
+    std::memcpy(&descriptor.ValueLength, block + 4, 8);
+    descriptor.BlockCount = blockCount;
+    const int32_t stored = Memory().AllocatedSize(block) - kBlobHeaderSize;
+    if (stored > 0) {
+      WriteStreamBuffer(*bytes, block + kBlobHeaderSize, stored, stream_site::kBlobCopyIn);
+    }
+    bytes->SetPosition(0);
   }
-  uint8_t* target = buffer + field.DataOffset();
+  return std::make_unique<TKestrelLocalBLOBStream>(std::move(bytes), false, newValue, descriptor,
+                                                   mode == TKestrelBlobOpenMode::Read);
+}
+
+uint8_t* TKestrelTableData::NewBlobBlock(int64_t blockCount, int64_t valueLength,
+                                         int64_t storedLength) const {
+  constexpr int64_t kMaxStored = std::numeric_limits<int32_t>::max() - kBlobHeaderSize;
+  constexpr int64_t kMaxBlocks = std::numeric_limits<int32_t>::max();
+  if (storedLength > kMaxStored) {
+    throw EKestrelException("BLOB value too large. Stored size = %d, Limit = %d",
+                            {storedLength, kMaxStored}, stream_site::kBlobTooLarge);
+  }
+  if (blockCount < 0 || blockCount > kMaxBlocks) {
+    throw EKestrelException("Too many BLOB blocks. Block count = %d, Limit = %d",
+                            {blockCount, kMaxBlocks}, stream_site::kBlobTooManyBlocks);
+  }
+  auto* block = static_cast<uint8_t*>(
+      Memory().Allocate(static_cast<int32_t>(kBlobHeaderSize + storedLength)));
+  const auto count = static_cast<int32_t>(blockCount);
+  std::memcpy(block, &count, 4);
+  std::memcpy(block + 4, &valueLength, 8);
+  return block;
+}
+
+void TKestrelTableData::InstallBlobBlock(uint8_t* buffer, int fieldNo, uint8_t* block) {
+  uint8_t* target = buffer + fields_.Items(fieldNo)->DataOffset();
+  uint32_t handle = 0;
+  if (block != nullptr) {
+    if (freeHandles_.empty()) {
+      try {
+        blobBlocks_.push_back(nullptr);
+      } catch (...) {
+        Memory().Free(block);
+        throw;
+      }
+      handle = static_cast<uint32_t>(blobBlocks_.size());
+    } else {
+      handle = freeHandles_.back();
+      freeHandles_.pop_back();
+    }
+    blobBlocks_[handle - 1] = block;
+  }
+  // Only now is the buffer's old block let go: a refused or failed new
+  // value leaves the field as it was.
   if (!IsFieldNull(buffer, fieldNo) && BlobMarker(target) == kBlobOwnedByBuffer) {
     FreeBlobBlock(BlobHandle(buffer, fieldNo));
   }
-  if (value.StoredBytes.empty() && value.ValueLength == 0) {
+  if (block == nullptr) {
     std::memset(target, 0, 8);
     SetFieldNull(buffer, fieldNo, true);
     return;
-  }
-  const auto stored = static_cast<int32_t>(value.StoredBytes.size());
-  auto* block = static_cast<uint8_t*>(Memory().Allocate(kBlobHeaderSize + stored));
-  std::memcpy(block, &value.BlockCount, 4);
-  std::memcpy(block + 4, &value.ValueLength, 8);
-  if (stored > 0) {
-    std::memcpy(block + kBlobHeaderSize, value.StoredBytes.data(), value.StoredBytes.size());
-  }
-  uint32_t handle = 0;
-  if (!freeHandles_.empty()) {
-    handle = freeHandles_.back();
-    freeHandles_.pop_back();
-    blobBlocks_[handle - 1] = block;
-  } else {
-    blobBlocks_.push_back(block);
-    handle = static_cast<uint32_t>(blobBlocks_.size());
   }
   for (int b = 0; b < 4; ++b) {
     target[b] = static_cast<uint8_t>(handle >> (8 * b));
@@ -812,19 +867,55 @@ void TKestrelTableData::WriteBlob(uint8_t* buffer, int fieldNo, const TKestrelBl
   SetFieldNull(buffer, fieldNo, false);
 }
 
+void TKestrelTableData::WriteBlob(uint8_t* buffer, int fieldNo, const TKestrelBlobValue& value) {
+  std::lock_guard guard(lock_);
+  BlobField(fieldNo);
+  if (value.StoredBytes.empty() && value.ValueLength == 0) {
+    InstallBlobBlock(buffer, fieldNo, nullptr);
+    return;
+  }
+  const auto stored = static_cast<int64_t>(value.StoredBytes.size());
+  uint8_t* block = NewBlobBlock(value.BlockCount, value.ValueLength, stored);
+  if (stored > 0) {
+    std::memcpy(block + kBlobHeaderSize, value.StoredBytes.data(), value.StoredBytes.size());
+  }
+  InstallBlobBlock(buffer, fieldNo, block);
+}
+
+void TKestrelTableData::WriteBlob(uint8_t* buffer, int fieldNo, TKestrelLocalBLOBStream& stream) {
+  std::lock_guard guard(lock_);
+  BlobField(fieldNo);
+  const TKestrelBlobDescriptor& descriptor = stream.Descriptor();
+  if (descriptor.ValueLength == 0) {
+    InstallBlobBlock(buffer, fieldNo, nullptr);
+    return;
+  }
+  TKestrelStream& bytes = stream.Underlying();
+  const int64_t stored = std::max<int64_t>(0, bytes.Size() - descriptor.StartPosition);
+  uint8_t* block = NewBlobBlock(descriptor.BlockCount, descriptor.ValueLength, stored);
+  const int64_t position = bytes.Position();
+  try {
+    bytes.SetPosition(descriptor.StartPosition);
+    if (stored > 0) {
+      ReadStreamBuffer(bytes, block + kBlobHeaderSize, static_cast<int32_t>(stored), 10117);
+    }
+  } catch (...) {
+    bytes.SetPosition(position);
+    Memory().Free(block);
+    throw;
+  }
+  bytes.SetPosition(position);
+  InstallBlobBlock(buffer, fieldNo, block);
+}
+
 void TKestrelTableData::FreeBlob(uint8_t* buffer, int fieldNo) {
   std::lock_guard guard(lock_);
   if (IsFieldNull(buffer, fieldNo)) {
     return;
   }
-  uint8_t* target = buffer + fields_.Items(fieldNo)->DataOffset();
   // A block the stored record owns stays until the update replaces it, so
   // that a cancelled edit leaves the stored record intact.
-  if (BlobMarker(target) == kBlobOwnedByBuffer) {
-    FreeBlobBlock(BlobHandle(buffer, fieldNo));
-  }
-  std::memset(target, 0, 8);
-  SetFieldNull(buffer, fieldNo, true);
+  InstallBlobBlock(buffer, fieldNo, nullptr);
 }
 
 int64_t TKestrelTableData::LiveBlobBlocks() const {

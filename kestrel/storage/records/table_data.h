@@ -38,6 +38,7 @@
 #include "kestrel/storage/memory_manager.h"
 #include "kestrel/storage/records/record_manager.h"
 #include "kestrel/storage/records/record_manager_temporary.h"
+#include "kestrel/storage/streams/local_blob_stream.h"
 
 namespace kestrel {
 
@@ -123,6 +124,10 @@ class TKestrelSequenceManager {
   std::map<std::pair<int64_t, int32_t>, int64_t> lastValues_;
 };
 
+// How a cursor opens a BLOB field: Write starts from an empty value, Read
+// refuses changes, ReadWrite starts from the stored value.
+enum class TKestrelBlobOpenMode : uint8_t { Write = 0, Read = 1, ReadWrite = 2 };
+
 // The stored form of a BLOB value, as the compressed stream reads and
 // writes it.
 struct TKestrelBlobValue {
@@ -198,8 +203,24 @@ class TKestrelTableData {
   // by the buffer (an empty value makes the field NULL); FreeBlob frees a
   // non-NULL field's block and makes it NULL. A BLOB field with
   // BlobBlockSize 0 raises "Stream block size = 0 is not allowed" (10420).
+  //
+  // A block holds at most 2 GiB - 13 stored bytes (the allocator sizes
+  // blocks with 32 bits) and counts its compressed blocks in 32 bits; a
+  // value beyond either raises "BLOB value too large. Stored size = %d,
+  // Limit = %d" (10652) or "Too many BLOB blocks. Block count = %d, Limit =
+  // %d" (10653) and leaves the field as it was. Compressed values may be
+  // longer than that uncompressed: their length is 64-bit.
   TKestrelBlobValue OpenBlob(const uint8_t* buffer, int fieldNo) const;
   void WriteBlob(uint8_t* buffer, int fieldNo, const TKestrelBlobValue& value);
+  // The value as a stream: a copy of the stored bytes in a temporary
+  // stream under a compressed BLOB stream with the field's block size,
+  // algorithm and level. NULL values and mode Write start empty.
+  std::unique_ptr<TKestrelLocalBLOBStream> OpenBlobStream(const uint8_t* buffer, int fieldNo,
+                                                          TKestrelBlobOpenMode mode) const;
+  // Stores what the stream holds (its descriptor's block count and value
+  // length, the underlying bytes from StartPosition on) as WriteBlob does;
+  // a short read of those bytes raises the read message (10117).
+  void WriteBlob(uint8_t* buffer, int fieldNo, TKestrelLocalBLOBStream& stream);
   void FreeBlob(uint8_t* buffer, int fieldNo);
   int64_t LiveBlobBlocks() const;
 
@@ -219,6 +240,16 @@ class TKestrelTableData {
   void FreeRecordBlobs(const uint8_t* record);
   uint32_t BlobHandle(const uint8_t* buffer, int fieldNo) const;
   void FreeBlobBlock(uint32_t handle);
+  // A new block with its 12-byte header and room for storedLength bytes
+  // after it, refused beyond the limits above.
+  uint8_t* NewBlobBlock(int64_t blockCount, int64_t valueLength, int64_t storedLength) const;
+  // Puts a new block into the field (owned by the buffer), freeing the
+  // buffer's own old block, or makes the field NULL when block is null.
+  void InstallBlobBlock(uint8_t* buffer, int fieldNo, uint8_t* block);
+  // The field, or "Stream block size = 0 is not allowed" (10420).
+  const TKestrelFieldDef& BlobField(int fieldNo) const;
+  // The block of a non-NULL field, or "Invalid pointer" (30005).
+  const uint8_t* StoredBlobBlock(const uint8_t* buffer, int fieldNo) const;
   int32_t NewObjectID();
 
   TKestrelDatabaseData& database_;

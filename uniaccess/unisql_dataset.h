@@ -23,7 +23,7 @@
 #include "platform/string_list.h"
 #include "uniaccess/backend.h"
 #include "uniaccess/record_layout.h"
-#include "uniaccess/uni_sql_database.h"
+#include "uniaccess/unisql_database.h"
 
 namespace uniaccess {
 

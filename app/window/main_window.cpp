@@ -30,7 +30,7 @@
 #include "app/window/connect_panel.h"
 #include "app/window/data_editor.h"
 #include "dataset/qt/dataset_table_model.h"
-#include "highlight/qt/sql_editor_colouring.h"
+#include "highlight/qt/sql_editor_coloring.h"
 #include "translation/translation.h"
 #include "uniaccess/sql_mode.h"
 
@@ -342,8 +342,8 @@ void TFormBrindle::BuildPopupMenus() {
           [this] { ClearSqlEditor(); });
   connect(MenuItem(PopupSQL, "SetFont1", "Set Font"), &QAction::triggered, this,
           [this] { SetFont(1); });
-  memoSqlColouring_ = highlight::AttachSqlEditorColouring(*MemoSQL);
-  QAction& copyAsRtf = memoSqlColouring_->CopyAsRtfAction();
+  memoSqlColoring_ = highlight::AttachSqlEditorColoring(*MemoSQL);
+  QAction& copyAsRtf = memoSqlColoring_->CopyAsRtfAction();
   copyAsRtf.setObjectName("CopyasRTF1");
   PopupSQL->addAction(&copyAsRtf);
   MemoSQL->setContextMenuPolicy(Qt::CustomContextMenu);

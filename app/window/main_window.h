@@ -14,7 +14,7 @@
 #include "dataset/data_source.h"
 #include "platform/shared_text_file.h"
 #include "platform/user_dialogs.h"
-#include "uniaccess/uni_sql_database.h"
+#include "uniaccess/unisql_database.h"
 #include "uniaccess/unisql_query.h"
 #include "uniaccess/unisql_table.h"
 
@@ -32,7 +32,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace highlight {
-class SqlEditorColouring;
+class SqlEditorColoring;
 }
 
 namespace dataset::qt {
@@ -214,7 +214,7 @@ class TFormBrindle : public QMainWindow {
   void ReplaceEditorText(const std::string& text);
   void ShowResultRowCount();
 
-  std::unique_ptr<highlight::SqlEditorColouring> memoSqlColouring_;
+  std::unique_ptr<highlight::SqlEditorColoring> memoSqlColoring_;
   dataset::qt::DatasetTableModel* resultModel_ = nullptr;
   // The grid column whose title is red (the result's ORDER BY), or -1.
   int orderedColumn_ = -1;

@@ -4,7 +4,7 @@
 #include "uniaccess/mysql/mysql_backend.h"
 #include "uniaccess/sql_mode.h"
 #include "uniaccess/testing/mysql_test_server.h"
-#include "uniaccess/uni_sql_database.h"
+#include "uniaccess/unisql_database.h"
 
 namespace uniaccess {
 namespace {

@@ -1,4 +1,4 @@
-#include "highlight/qt/sql_editor_colouring.h"
+#include "highlight/qt/sql_editor_coloring.h"
 
 #include <gtest/gtest.h>
 
@@ -35,12 +35,12 @@ class QtApplicationEnvironment final : public ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const kQtApplication =
     ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
-class SqlEditorColouringTest : public ::testing::Test {
+class SqlEditorColoringTest : public ::testing::Test {
  protected:
   void SetUp() override {
     editor_.resize(400, 300);
     editor_.show();
-    colouring_ = AttachSqlEditorColouring(editor_);
+    coloring_ = AttachSqlEditorColoring(editor_);
   }
 
   QTextBlock Line(int number) const { return editor_.document()->findBlockByNumber(number - 1); }
@@ -64,10 +64,10 @@ class SqlEditorColouringTest : public ::testing::Test {
                    std::to_string(position) + " of \"" + block.text().toStdString() + "\"");
       const std::optional<QTextCharFormat> format = FormatAt(block, position);
       ASSERT_TRUE(format.has_value());
-      const QColor expectedColour = look == Look::kComment  ? QColor(0, 0, 128)
+      const QColor expectedColor = look == Look::kComment  ? QColor(0, 0, 128)
                                     : look == Look::kString ? QColor(0, 0, 255)
                                                             : QColor(0, 0, 0);
-      EXPECT_EQ(format->foreground().color(), expectedColour);
+      EXPECT_EQ(format->foreground().color(), expectedColor);
       EXPECT_EQ(format->fontItalic(), look == Look::kComment);
       EXPECT_EQ(format->fontWeight() == QFont::Bold, look == Look::kKeyword);
       EXPECT_EQ(format->fontFamilies().toStringList(), QStringList{"Courier New"});
@@ -76,10 +76,10 @@ class SqlEditorColouringTest : public ::testing::Test {
   }
 
   QPlainTextEdit editor_;
-  std::unique_ptr<SqlEditorColouring> colouring_;
+  std::unique_ptr<SqlEditorColoring> coloring_;
 };
 
-TEST_F(SqlEditorColouringTest, TypedTextTakesTheFormatsOfItsTokens) {
+TEST_F(SqlEditorColoringTest, TypedTextTakesTheFormatsOfItsTokens) {
   QTest::keyClicks(&editor_, "select 'abc' x1 -- note");
   const QTextBlock line = Line(1);
   ASSERT_EQ(line.text(), "select 'abc' x1 -- note");
@@ -97,7 +97,7 @@ TEST_F(SqlEditorColouringTest, TypedTextTakesTheFormatsOfItsTokens) {
   ExpectLook(Line(1), 10, 2, Look::kPlain);
 }
 
-TEST_F(SqlEditorColouringTest, BlockCommentColoursFollowingLinesUntilClosed) {
+TEST_F(SqlEditorColoringTest, BlockCommentColorsFollowingLinesUntilClosed) {
   QTest::keyClicks(&editor_, "/* open");
   QTest::keyClick(&editor_, Qt::Key_Return);
   QTest::keyClicks(&editor_, "select middle");
@@ -115,7 +115,7 @@ TEST_F(SqlEditorColouringTest, BlockCommentColoursFollowingLinesUntilClosed) {
   ExpectLook(Line(3), 11, 4, Look::kKeyword);
   ExpectLook(Line(4), 0, 5, Look::kKeyword);
 
-  // Taking the opener away uncolours the lines it held.
+  // Taking the opener away uncolors the lines it held.
   QTextCursor cursor(editor_.document());
   cursor.setPosition(0);
   cursor.deleteChar();
@@ -123,7 +123,7 @@ TEST_F(SqlEditorColouringTest, BlockCommentColoursFollowingLinesUntilClosed) {
   ExpectLook(Line(3), 0, 7, Look::kString);
 }
 
-TEST_F(SqlEditorColouringTest, ColouringLeavesCaretSelectionScrollAndUndoAlone) {
+TEST_F(SqlEditorColoringTest, ColoringLeavesCaretSelectionScrollAndUndoAlone) {
   QPlainTextEdit plain;
   plain.resize(400, 300);
   plain.show();
@@ -154,20 +154,20 @@ TEST_F(SqlEditorColouringTest, ColouringLeavesCaretSelectionScrollAndUndoAlone) 
   ExpectLook(Line(200), 0, 6, Look::kKeyword);
 }
 
-TEST_F(SqlEditorColouringTest, TextPresentBeforeAttachingIsColouredAtOnce) {
+TEST_F(SqlEditorColoringTest, TextPresentBeforeAttachingIsColoredAtOnce) {
   QPlainTextEdit editor;
   editor.setPlainText("delete from t");
-  const auto colouring = AttachSqlEditorColouring(editor);
+  const auto coloring = AttachSqlEditorColoring(editor);
   ExpectLook(editor.document()->firstBlock(), 0, 6, Look::kKeyword);
   // The editor's own font is not changed.
   EXPECT_EQ(editor.font(), QApplication::font(&editor));
 }
 
-TEST_F(SqlEditorColouringTest, CopyAsRtfPutsTheDocumentOnTheClipboard) {
+TEST_F(SqlEditorColoringTest, CopyAsRtfPutsTheDocumentOnTheClipboard) {
   editor_.setPlainText(QString::fromUtf8("select '{x}'\n/* a\n b */ \xE2\x89\xA0"));
-  EXPECT_EQ(colouring_->CopyAsRtfAction().text(), "Copy as RTF");
+  EXPECT_EQ(coloring_->CopyAsRtfAction().text(), "Copy as RTF");
   QApplication::clipboard()->clear();
-  colouring_->CopyAsRtfAction().trigger();
+  coloring_->CopyAsRtfAction().trigger();
 
   TSqlRtfHighlighter writer(QtFontFacts());
   writer.SetText("select '{x}'\r\n/* a\r\n b */ \xE2\x89\xA0");
@@ -184,7 +184,7 @@ TEST_F(SqlEditorColouringTest, CopyAsRtfPutsTheDocumentOnTheClipboard) {
   EXPECT_EQ(data->text(), editor_.toPlainText());
 }
 
-TEST_F(SqlEditorColouringTest, QtFontFactsDescribeTheMatchedFont) {
+TEST_F(SqlEditorColoringTest, QtFontFactsDescribeTheMatchedFont) {
   const FontFacts facts = QtFontFacts().FactsFor("Courier New");
   // Whatever face stands in for it here covers Latin text.
   EXPECT_EQ(facts.charset, 0);
@@ -193,14 +193,14 @@ TEST_F(SqlEditorColouringTest, QtFontFactsDescribeTheMatchedFont) {
   EXPECT_EQ((facts.pitchAndFamily & 1) == 1, !fixedPitch);
 }
 
-TEST_F(SqlEditorColouringTest, EditorMayGoFirst) {
+TEST_F(SqlEditorColoringTest, EditorMayGoFirst) {
   auto editor = std::make_unique<QPlainTextEdit>();
   editor->setPlainText("select 1");
-  auto colouring = AttachSqlEditorColouring(*editor);
+  auto coloring = AttachSqlEditorColoring(*editor);
   editor.reset();
-  EXPECT_EQ(colouring->EditorRtf(), TSqlRtfHighlighter(QtFontFacts()).GetRtf());
-  colouring->CopyAsRtf();
-  colouring.reset();
+  EXPECT_EQ(coloring->EditorRtf(), TSqlRtfHighlighter(QtFontFacts()).GetRtf());
+  coloring->CopyAsRtf();
+  coloring.reset();
 }
 
 }  // namespace

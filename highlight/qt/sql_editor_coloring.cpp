@@ -1,4 +1,4 @@
-#include "highlight/qt/sql_editor_colouring.h"
+#include "highlight/qt/sql_editor_coloring.h"
 
 #include <QByteArray>
 #include <QClipboard>
@@ -15,8 +15,8 @@
 namespace highlight {
 namespace {
 
-QColor ToQColor(RgbColor colour) {
-  return QColor(colour.red, colour.green, colour.blue);
+QColor ToQColor(RgbColor color) {
+  return QColor(color.red, color.green, color.blue);
 }
 
 // UTF-16 units taken by a run of valid UTF-8: one per sequence, two for a
@@ -35,7 +35,7 @@ int Utf16Length(const char* bytes, std::size_t length) {
 }  // namespace
 
 SqlSyntaxHighlighter::SqlSyntaxHighlighter() : QSyntaxHighlighter(static_cast<QObject*>(nullptr)) {
-  const QFont font = SqlEditorColouring::DocumentFont();
+  const QFont font = SqlEditorColoring::DocumentFont();
   QTextCharFormat plain;
   plain.setFontFamilies(font.families());
   plain.setFontStyleHint(font.styleHint());
@@ -75,11 +75,11 @@ void SqlSyntaxHighlighter::highlightBlock(const QString& text) {
                            : kBlockStateDefault);
 }
 
-SqlEditorColouring::SqlEditorColouring(QPlainTextEdit& editor)
+SqlEditorColoring::SqlEditorColoring(QPlainTextEdit& editor)
     : editor_(&editor),
       highlighter_(std::make_unique<SqlSyntaxHighlighter>()),
       copyAsRtf_(std::make_unique<QAction>(QStringLiteral("Copy as RTF"))) {
-  // The colours are meant for a white page, as in the document the writer
+  // The colors are meant for a white page, as in the document the writer
   // produces; a dark desktop theme must not swallow the black text.
   QPalette palette = editor.palette();
   palette.setColor(QPalette::Base, Qt::white);
@@ -98,15 +98,15 @@ SqlEditorColouring::SqlEditorColouring(QPlainTextEdit& editor)
   });
 }
 
-SqlEditorColouring::~SqlEditorColouring() = default;
+SqlEditorColoring::~SqlEditorColoring() = default;
 
-QFont SqlEditorColouring::DocumentFont() {
+QFont SqlEditorColoring::DocumentFont() {
   QFont font(QStringLiteral("Courier New"), 10);
   font.setStyleHint(QFont::TypeWriter);
   return font;
 }
 
-std::string SqlEditorColouring::EditorRtf() const {
+std::string SqlEditorColoring::EditorRtf() const {
   std::string text;
   if (editor_ != nullptr) {
     const QTextDocument& document = *editor_->document();
@@ -122,7 +122,7 @@ std::string SqlEditorColouring::EditorRtf() const {
   return writer.GetRtf();
 }
 
-void SqlEditorColouring::CopyAsRtf() const {
+void SqlEditorColoring::CopyAsRtf() const {
   if (editor_ == nullptr) {
     return;
   }
@@ -135,8 +135,8 @@ void SqlEditorColouring::CopyAsRtf() const {
   QGuiApplication::clipboard()->setMimeData(mime.release());
 }
 
-std::unique_ptr<SqlEditorColouring> AttachSqlEditorColouring(QPlainTextEdit& editor) {
-  return std::make_unique<SqlEditorColouring>(editor);
+std::unique_ptr<SqlEditorColoring> AttachSqlEditorColoring(QPlainTextEdit& editor) {
+  return std::make_unique<SqlEditorColoring>(editor);
 }
 
 }  // namespace highlight

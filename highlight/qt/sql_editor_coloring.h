@@ -1,16 +1,16 @@
 #pragma once
-// Colouring of the SQL editor and its "Copy as RTF" command.
+// Coloring of the SQL editor and its "Copy as RTF" command.
 //
-// SqlSyntaxHighlighter colours a QTextDocument line by line with the SQL
+// SqlSyntaxHighlighter colors a QTextDocument line by line with the SQL
 // tokenizer: comments navy italic, keywords bold, strings blue, everything
 // else black, all in "Courier New" at 10 points whatever font the editor is
 // set to. A line's block state is the tokenizer's range state at its end
-// (1 inside a block comment, 0 otherwise), so an edit re-colours only its own
+// (1 inside a block comment, 0 otherwise), so an edit re-colors only its own
 // line, plus the following lines for as long as their starting state changes.
 // Formats live in the layout, not in the text: the caret, the selection, the
 // scroll position and the undo history are never touched.
 //
-// SqlEditorColouring is what the main window attaches to its editor: the
+// SqlEditorColoring is what the main window attaches to its editor: the
 // highlighter plus the action "Copy as RTF", which puts the RTF writer's
 // document of the whole editor text on the clipboard (lines joined by CR LF)
 // as "text/rtf" and "application/rtf", with the plain text beside it.
@@ -34,7 +34,7 @@ class SqlSyntaxHighlighter final : public QSyntaxHighlighter {
   static constexpr int kBlockStateDefault = 0;
   static constexpr int kBlockStateInComment = 1;
 
-  // Colours nothing until a document is set.
+  // Colors nothing until a document is set.
   SqlSyntaxHighlighter();
 
   // The format of every token of a kind.
@@ -48,14 +48,14 @@ class SqlSyntaxHighlighter final : public QSyntaxHighlighter {
   std::array<QTextCharFormat, 9> formats_;
 };
 
-class SqlEditorColouring {
+class SqlEditorColoring {
  public:
-  // Colours the editor's text at once and from then on as it changes. The
-  // editor keeps its own font; the coloured text shows in DocumentFont().
-  explicit SqlEditorColouring(QPlainTextEdit& editor);
-  ~SqlEditorColouring();
-  SqlEditorColouring(const SqlEditorColouring&) = delete;
-  SqlEditorColouring& operator=(const SqlEditorColouring&) = delete;
+  // Colors the editor's text at once and from then on as it changes. The
+  // editor keeps its own font; the colored text shows in DocumentFont().
+  explicit SqlEditorColoring(QPlainTextEdit& editor);
+  ~SqlEditorColoring();
+  SqlEditorColoring(const SqlEditorColoring&) = delete;
+  SqlEditorColoring& operator=(const SqlEditorColoring&) = delete;
 
   // "Copy as RTF", for the editor's pop-up menu.
   QAction& CopyAsRtfAction() { return *copyAsRtf_; }
@@ -77,6 +77,6 @@ class SqlEditorColouring {
 
 // The one call the main window makes for its editor. Keep the result as long
 // as the editor lives (it may also outlive the editor safely).
-std::unique_ptr<SqlEditorColouring> AttachSqlEditorColouring(QPlainTextEdit& editor);
+std::unique_ptr<SqlEditorColoring> AttachSqlEditorColoring(QPlainTextEdit& editor);
 
 }  // namespace highlight

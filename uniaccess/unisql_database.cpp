@@ -1,4 +1,4 @@
-#include "uniaccess/uni_sql_database.h"
+#include "uniaccess/unisql_database.h"
 
 #include "uniaccess/sql_mode.h"
 

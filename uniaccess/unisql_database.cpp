@@ -1,10 +1,9 @@
 #include "uniaccess/unisql_database.h"
 
+#include "platform/user_dialogs.h"
 #include "uniaccess/sql_mode.h"
 
 namespace uniaccess {
-
-TUniSQLDatabase::TUniSQLDatabase(platform::UserDialogs& dialogs) : dialogs_(dialogs) {}
 
 TUniSQLDatabase::~TUniSQLDatabase() {
   Disconnect();
@@ -23,21 +22,27 @@ void TUniSQLDatabase::SetConnected(bool connected) {
 }
 
 void TUniSQLDatabase::Connect() {
-  Backend* backend = InstallBackendForCurrentMode();
-  if (backend == nullptr) {
-    dialogs_.ShowError("No database backend is available for the SQL mode " +
-                       std::to_string(GlobalSqlModeState().sqlMode));
+  const int mode = GlobalSqlModeState().sqlMode;
+  if (!HasBackendFor(mode)) {
+    // Another engine's backend would answer for this one (its databases
+    // listed under this mode's name): nothing is connected instead.
+    platform::Dialogs().ShowError(NoBackendMessage(mode));
     return;
-  }
-  if (handle_) {
-    backend->Disconnect(std::move(handle_));
   }
   if (databasename_.empty()) {
     return;
   }
+  if (handle_) {
+    // Closed by the backend that opened it, before another may be installed.
+    if (Backend* opened = InstalledBackend()) {
+      opened->Disconnect(std::move(handle_));
+    }
+    handle_.reset();
+  }
+  Backend* backend = InstallBackendForCurrentMode();
   const ConnectParams params{host_, user_, password_, databasename_, port_};
   if (!backend->Connect(handle_, params)) {
-    dialogs_.ShowError(backend->LastError(handle_.get()));
+    platform::Dialogs().ShowError(backend->LastError(handle_.get()));
   }
   connected_ = true;
 }
@@ -57,12 +62,14 @@ void TUniSQLDatabase::Disconnect() {
 
 platform::StringList TUniSQLDatabase::GetDatabaseNames() {
   Backend* backend = InstalledBackend();
-  return backend != nullptr ? backend->ListDatabases(handle_.get()) : platform::StringList();
+  return backend != nullptr && connected_ ? backend->ListDatabases(handle_.get())
+                                          : platform::StringList();
 }
 
 platform::StringList TUniSQLDatabase::GetTableNames() {
   Backend* backend = InstalledBackend();
-  return backend != nullptr ? backend->ListTables(handle_.get()) : platform::StringList();
+  return backend != nullptr && connected_ ? backend->ListTables(handle_.get())
+                                          : platform::StringList();
 }
 
 }  // namespace uniaccess

@@ -1,20 +1,24 @@
 #pragma once
 // TUniSQLDatabase: one connection of the uniform data access. Connect
 // installs the backend of the process-wide SQL mode and opens the connection
-// through it; failures are shown to the user, never raised.
+// through it; failures are shown to the user through the installed user
+// dialogs, never raised.
+//
+// Connected() is true exactly while the component holds the result of a
+// Connect attempt that reached its backend: a mode without a backend and an
+// empty database name connect nothing and leave the component as it was.
 
 #include <memory>
 #include <string>
 
 #include "platform/string_list.h"
-#include "platform/user_dialogs.h"
 #include "uniaccess/backend.h"
 
 namespace uniaccess {
 
 class TUniSQLDatabase {
  public:
-  explicit TUniSQLDatabase(platform::UserDialogs& dialogs = platform::Dialogs());
+  TUniSQLDatabase() = default;
   // Disconnects when connected.
   ~TUniSQLDatabase();
   TUniSQLDatabase(const TUniSQLDatabase&) = delete;
@@ -36,9 +40,11 @@ class TUniSQLDatabase {
   void SetConnected(bool connected);
 
   // Installs the current mode's backend and opens the connection. Does
-  // nothing while Databasename is empty. A failed attempt is shown with the
-  // backend's error text and still leaves the component connected, so the
-  // server connection (when there is one) stays usable.
+  // nothing while Databasename is empty (a live connection stays as it is).
+  // A mode without a backend is shown to the user and connects nothing. A
+  // failed attempt is shown with the backend's error text and still leaves
+  // the component connected, so the server connection (when there is one)
+  // stays usable.
   void Connect();
   void Disconnect();
 
@@ -51,7 +57,6 @@ class TUniSQLDatabase {
   Backend* ActiveBackend() const;
 
  private:
-  platform::UserDialogs& dialogs_;
   std::string databasename_;
   std::string user_ = "root";
   std::string password_;

@@ -65,7 +65,7 @@ QLabel* NamedLabel(QWidget* parent, const char* name, const char* caption) {
 }  // namespace
 
 TFormBrindle::TFormBrindle(StartupInfo startup, platform::UserDialogs& dialogs)
-    : DB1(dialogs), DB2(dialogs), startup_(std::move(startup)), dialogs_(dialogs) {
+    : startup_(std::move(startup)), dialogs_(dialogs) {
   setObjectName("FormBrindle");
   setWindowTitle("Brindle");
   resize(784, 474);

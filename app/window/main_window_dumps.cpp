@@ -99,7 +99,7 @@ void TFormBrindle::ExportTable(const std::string& table) {
   if (!chosen)
     return;
   const std::string& fileName = chosen->fileName;
-  platform::BusyCursor busy(dialogs_);
+  platform::BusyCursor busy;
   PrepareToolConnection(fileName);
   T2.SetTablename(table);
   T2.Open();
@@ -111,8 +111,7 @@ void TFormBrindle::ExportTable(const std::string& table) {
     if (result.Cancelled())
       AddLogLine(TranslateText("Export cancelled: ") + fileName);
   } else if (Holds(fileName, ".SQL")) {
-    platform::SharedTextFile file(fileName, platform::TextFileMode::kRewrite,
-                                  platform::SharedTextFile::kDefaultBufferSize, dialogs_);
+    platform::SharedTextFile file(fileName, platform::TextFileMode::kRewrite);
     DumpTable(file, table);
     file.Close();
   }
@@ -127,10 +126,9 @@ void TFormBrindle::ExportDatabase(const std::string& database) {
       dialogs_.SaveFileDialog(TransferRequest("Save database to file", "SQL|*.SQL", database));
   if (!chosen)
     return;
-  platform::BusyCursor busy(dialogs_);
+  platform::BusyCursor busy;
   PrepareToolConnection(chosen->fileName);
-  platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kRewrite,
-                                platform::SharedTextFile::kDefaultBufferSize, dialogs_);
+  platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kRewrite);
   file.WriteLine("/*  Database dump " + database + " " + platform::DateTimeToStr(platform::Now()) +
                  " */");
   TransferProgress progress(this, Q(TranslateText("Save database to file")));
@@ -157,7 +155,7 @@ void TFormBrindle::ImportTable(const std::string& table) {
   if (!chosen)
     return;
   const std::string& fileName = chosen->fileName;
-  platform::BusyCursor busy(dialogs_);
+  platform::BusyCursor busy;
   PrepareToolConnection(fileName);
   T2.SetTablename(table);
   T2.Open();
@@ -172,8 +170,7 @@ void TFormBrindle::ImportTable(const std::string& table) {
                  TranslateText(" rows"));
     }
   } else if (Holds(fileName, ".SQL")) {
-    platform::SharedTextFile file(fileName, platform::TextFileMode::kReset,
-                                  platform::SharedTextFile::kDefaultBufferSize, dialogs_);
+    platform::SharedTextFile file(fileName, platform::TextFileMode::kReset);
     TransferProgress progress(this, Q(TranslateText("Import table data ") + table));
     progress.SetStage(Q(TranslateText("Statements run")));
     RunBatchFile(file, progress.Callback());
@@ -190,10 +187,9 @@ void TFormBrindle::ImportDatabase(const std::string& database) {
       dialogs_.OpenFileDialog(TransferRequest("Open database from file", "SQL|*.SQL", database));
   if (!chosen)
     return;
-  platform::BusyCursor busy(dialogs_);
+  platform::BusyCursor busy;
   PrepareToolConnection(chosen->fileName);
-  platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kReset,
-                                platform::SharedTextFile::kDefaultBufferSize, dialogs_);
+  platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kReset);
   TransferProgress progress(this, Q(TranslateText("Open database from file")));
   progress.SetStage(Q(TranslateText("Statements run")));
   RunBatchFile(file, progress.Callback());

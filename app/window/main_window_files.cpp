@@ -36,8 +36,7 @@ void TFormBrindle::OpenSqlFile() {
   if (!chosen) {
     return;
   }
-  platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kReset,
-                                platform::SharedTextFile::kDefaultBufferSize, dialogs_);
+  platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kReset);
   QStringList lines;
   std::string line;
   while (file.ReadLine(line)) {
@@ -57,8 +56,7 @@ void TFormBrindle::SaveSqlFile() {
   if (!chosen) {
     return;
   }
-  platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kRewrite,
-                                platform::SharedTextFile::kDefaultBufferSize, dialogs_);
+  platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kRewrite);
   const QStringList lines = MemoSQL->toPlainText().split('\n');
   for (const QString& line : lines) {
     file.WriteLine(line.toStdString());
@@ -80,8 +78,7 @@ bool TFormBrindle::RunStartupBatch(const std::string& fileName) {
   if (!QFileInfo::exists(Q(fileName))) {
     throw platform::EInOutError(2, "File not found: " + fileName);
   }
-  platform::SharedTextFile file(fileName, platform::TextFileMode::kReset,
-                                platform::SharedTextFile::kDefaultBufferSize, dialogs_);
+  platform::SharedTextFile file(fileName, platform::TextFileMode::kReset);
   const bool succeeded = RunBatchFile(file);
   file.Close();
   return succeeded;

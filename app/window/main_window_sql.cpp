@@ -125,7 +125,7 @@ void TFormBrindle::CloseResult() {
 void TFormBrindle::OrderResultBy(int column) {
   if (!Q1.Active())
     return;
-  platform::BusyCursor busy(dialogs_);
+  platform::BusyCursor busy;
   try {
     Q1.Close();
     Q1.SetSQL(platform::StringList(OrderedByColumn(Q1.SQL().Items(), column + 1)));
@@ -174,9 +174,9 @@ bool TFormBrindle::RunBatchFile(platform::SharedTextFile& file,
                                 const std::function<bool(int statements)>& progress) {
   if (!DB2.Connected())
     DB2.Connect();
-  platform::BusyCursor busy(dialogs_);
+  platform::BusyCursor busy;
   SetStatusText(Q(translation::TranslateText("Run Batch SQL ")));
-  const bool succeeded = RunBatch(file, Q2, progress);
+  const bool succeeded = RunBatch(file, Q2, progress).Succeeded();
   SetStatusText(QString());
   return succeeded;
 }

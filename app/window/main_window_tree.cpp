@@ -48,7 +48,7 @@ void DeleteChildren(QTreeWidgetItem* node) {
 }  // namespace
 
 void TFormBrindle::RebuildTree() {
-  platform::BusyCursor busy(dialogs_);
+  platform::BusyCursor busy;
   CBDatabase->clear();
   QTreeWidgetItem* root = TreeView->topLevelItem(0);
   if (root == nullptr) {

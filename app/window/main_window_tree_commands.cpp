@@ -193,8 +193,7 @@ void TFormBrindle::ShowTableStructure() {
   T2.Open();
   const std::string path = ProgramDirectory() + "_TMP.SQL";
   {
-    platform::SharedTextFile script(path, platform::TextFileMode::kRewrite,
-                                    platform::SharedTextFile::kDefaultBufferSize, dialogs_);
+    platform::SharedTextFile script(path, platform::TextFileMode::kRewrite);
     for (const std::string& line : TableScript(ScriptPart::kBoth, table, T2, T2.GetIndexNames())) {
       script.WriteLine(line);
     }
@@ -204,8 +203,7 @@ void TFormBrindle::ShowTableStructure() {
   MemoMessages->hide();
   AddLogLine("-------------Show table structure -------------");
   {
-    platform::SharedTextFile script(path, platform::TextFileMode::kReset,
-                                    platform::SharedTextFile::kDefaultBufferSize, dialogs_);
+    platform::SharedTextFile script(path, platform::TextFileMode::kReset);
     std::string line;
     while (script.ReadLine(line))
       AddLogLine(line);
@@ -230,8 +228,7 @@ void TFormBrindle::ReindexTable() {
   ConnectToolToCurrentDatabase();
   T2.SetTablename(table);
   T2.Open();
-  platform::SharedTextFile script("_WORK.SQL", platform::TextFileMode::kRewrite,
-                                  platform::SharedTextFile::kDefaultBufferSize, dialogs_);
+  platform::SharedTextFile script("_WORK.SQL", platform::TextFileMode::kRewrite);
   for (const std::string& line : ReindexScript(table, T2.GetIndexNames()))
     script.WriteLine(line);
   script.Close();

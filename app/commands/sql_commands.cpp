@@ -59,7 +59,9 @@ void SqlCommands::RunSqlText(const std::string& text) {
       host_.MarkOrderedColumn(-1);
       query.Open();
       if (query.LastRunFailed()) {
-        // The data access has shown the server's text; the grid stays as it was.
+        // The data access has shown the server's text; the grid stays as it
+        // was, but holds no rows now.
+        host_.SetRowCountText({});
         host_.AddLogLine(kSqlError);
         return;
       }

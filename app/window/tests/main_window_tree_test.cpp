@@ -17,8 +17,9 @@
 #include <QtTest/QTest>
 
 #include "app/core/table_dump.h"
-#include "app/tests/main_window_fixture.h"
 #include "app/window/data_editor.h"
+#include "app/window/tests/main_window_fixture.h"
+#include "platform/qt/qt_text.h"
 #include "platform/testing/temp_directory.h"
 
 namespace app::testing {
@@ -27,9 +28,7 @@ namespace {
 using platform::DialogButton;
 using Rows = std::vector<std::vector<std::string>>;
 
-std::string S(const QString& text) {
-  return text.toStdString();
-}
+using platform::qt::StdText;
 
 class MainWindowTree : public MainWindowTest {
  protected:
@@ -44,7 +43,7 @@ class MainWindowTree : public MainWindowTest {
   QTreeWidgetItem* DatabaseNode(const std::string& name) {
     QTreeWidgetItem* root = window_->TreeView->topLevelItem(0);
     for (int i = 0; i < root->childCount(); ++i) {
-      if (S(root->child(i)->text(0)) == name)
+      if (StdText(root->child(i)->text(0)) == name)
         return root->child(i);
     }
     return nullptr;
@@ -55,7 +54,7 @@ class MainWindowTree : public MainWindowTest {
       return nullptr;
     database->setExpanded(true);
     for (int i = 0; i < database->childCount(); ++i) {
-      if (S(database->child(i)->text(0)) == table)
+      if (StdText(database->child(i)->text(0)) == table)
         return database->child(i);
     }
     return nullptr;
@@ -70,7 +69,7 @@ class MainWindowTree : public MainWindowTest {
     window_->PopupTree->hide();
   }
   bool Enabled(const char* action) { return window_->findChild<QAction*>(action)->isEnabled(); }
-  std::string Log() { return S(window_->MemoMessages->toPlainText()); }
+  std::string Log() { return StdText(window_->MemoMessages->toPlainText()); }
   // A table of the common types with NULLs and texts that need escaping.
   void FillKinds() {
     Run("create table kinds (id int primary key, i int, big bigint, d double, dec_ decimal(10,2),"
@@ -144,7 +143,7 @@ TEST_F(MainWindowTree, TheDataEditorChangesARowThroughTheTableComponent) {
   std::vector<QString> firstColumnAfterOrdering;
   QTimer::singleShot(0, [&] {
     TFormdataEditor& editor = *window.FormdataEditor;
-    caption = S(editor.windowTitle());
+    caption = StdText(editor.windowTitle());
     QAbstractItemModel* model = editor.DBGrid1->model();
     EXPECT_EQ(model->rowCount(), 2);
     EXPECT_TRUE(model->setData(model->index(1, 1), "Bobby", Qt::EditRole));
@@ -204,7 +203,7 @@ TEST_F(MainWindowTree, ViewEmptyAndDropATableAndDropAnIndex) {
   RightClick(table);
   Trigger("Viewdata1");
   EXPECT_TRUE(window.DBGrid->isVisible());
-  EXPECT_EQ(S(window.EditRowNo->text()), "2");
+  EXPECT_EQ(StdText(window.EditRowNo->text()), "2");
   EXPECT_NE(Log().find("View data people"), std::string::npos);
 
   table->setExpanded(true);
@@ -367,7 +366,7 @@ TEST_F(MainWindowTree, ATableGoesToCsvXmlAndSqlFilesAndComesBack) {
 
     Run("drop table if exists back");
     Run("create table back like kinds");
-    window.RebuildTree();
+    window.Commands().tree.RebuildTree();
     window.CBDatabase->setCurrentText(QString::fromStdString(database_));
     RightClick(TableNode("back"));
     dialogs_->AnswerOpenFile(file);

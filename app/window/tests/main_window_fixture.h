@@ -30,8 +30,9 @@ class MainWindowTest : public uniaccess::testing::MysqlTest {
   void Click(QAbstractButton* button);
   // Triggers a menu-bar or pop-up item by its object name.
   void Trigger(const char* actionName);
-  // Fills the panel with the test server's address and connects.
-  void ConnectToTestServer();
+  // Fills the panel with the test server's address and the SQL mode, and
+  // connects.
+  void ConnectToTestServer(int sqlMode = 0);
 
   platform::testing::TempDirectory programDirectory_;
   std::unique_ptr<platform::testing::ScriptedUserDialogs> dialogs_ =

@@ -11,8 +11,9 @@
 
 #include <QtTest/QTest>
 
-#include "app/tests/main_window_fixture.h"
 #include "app/window/connect_panel.h"
+#include "app/window/tests/main_window_fixture.h"
+#include "platform/qt/qt_text.h"
 #include "platform/testing/temp_directory.h"
 #include "uniaccess/sql_mode.h"
 
@@ -21,32 +22,30 @@ namespace {
 
 using platform::DialogButton;
 
-std::string S(const QString& text) {
-  return text.toStdString();
-}
+using platform::qt::StdText;
 
 using MainWindow = MainWindowTest;
 
 TEST_F(MainWindow, AFreshStartShowsTheConnectionPanelWithLocalDefaults) {
   TFormBrindle& window = Start();
-  EXPECT_EQ(S(window.windowTitle()), "Brindle");
+  EXPECT_EQ(StdText(window.windowTitle()), "Brindle");
   TConnectPanel& panel = *window.PanelConnect;
   EXPECT_TRUE(panel.isVisible());
   EXPECT_FALSE(window.MemoSQL->isEnabled());
   EXPECT_FALSE(window.TreeView->isEnabled());
-  EXPECT_EQ(S(panel.EditSQLSrvDesc->text()), "Local MySQL");
-  EXPECT_EQ(S(panel.EditSQLsrvHost->text()), "LocalHost");
-  EXPECT_EQ(S(panel.EditSQLsrvPort->text()), "3306");
-  EXPECT_EQ(S(panel.EditSQLsrvUser->text()), "root");
+  EXPECT_EQ(StdText(panel.EditSQLSrvDesc->text()), "Local MySQL");
+  EXPECT_EQ(StdText(panel.EditSQLsrvHost->text()), "LocalHost");
+  EXPECT_EQ(StdText(panel.EditSQLsrvPort->text()), "3306");
+  EXPECT_EQ(StdText(panel.EditSQLsrvUser->text()), "root");
   EXPECT_FALSE(panel.BtnDelete->isEnabled());
   EXPECT_FALSE(panel.EditSQLsrvpath->isEnabled());
   for (QAction* item : window.menuBar()->actions()) {
-    const std::string name = S(item->objectName());
+    const std::string name = StdText(item->objectName());
     EXPECT_EQ(item->isEnabled(), name == "Help1" || name == "Exit2") << name;
   }
   ASSERT_EQ(window.TreeView->topLevelItemCount(), 1);
-  EXPECT_EQ(S(window.TreeView->topLevelItem(0)->text(0)), "root");
-  EXPECT_EQ(S(window.MemoSQL->toPlainText()), "select * from sysdatabases");
+  EXPECT_EQ(StdText(window.TreeView->topLevelItem(0)->text(0)), "root");
+  EXPECT_EQ(StdText(window.MemoSQL->toPlainText()), "select * from sysdatabases");
   EXPECT_EQ(window.PCBottom->currentIndex(), 1);
   EXPECT_FALSE(window.DBGrid->isVisible());
 
@@ -59,9 +58,9 @@ TEST_F(MainWindow, ProfilesAreSavedWithoutPasswordsAndDeleted) {
   TFormBrindle& window = Start();
   TConnectPanel& panel = *window.PanelConnect;
   Click(panel.BtnNew);
-  EXPECT_EQ(S(panel.CBSQLservers->currentText()), "New Connection");
+  EXPECT_EQ(StdText(panel.CBSQLservers->currentText()), "New Connection");
   EXPECT_TRUE(panel.BtnDelete->isEnabled());
-  EXPECT_EQ(S(panel.EditSQLsrvPort->text()), "3306");
+  EXPECT_EQ(StdText(panel.EditSQLsrvPort->text()), "3306");
 
   // Empty and quoted descriptions are refused and nothing is written.
   dialogs_->AnswerMessage(DialogButton::kOk);
@@ -82,7 +81,7 @@ TEST_F(MainWindow, ProfilesAreSavedWithoutPasswordsAndDeleted) {
   EXPECT_EQ(ReadIni(),
             "[SRVS]\r\nSRV0=\"Test, with comma\",0,\"db.example\",\"3306\",\"admin\",,\"\",\r\n"
             "SRV1=@\r\n\r\n");
-  EXPECT_EQ(S(panel.CBSQLservers->currentText()), "Test, with comma");
+  EXPECT_EQ(StdText(panel.CBSQLservers->currentText()), "Test, with comma");
   EXPECT_EQ(ReadIni().find("TopSecret"), std::string::npos);
 
   Click(panel.BtnNew);
@@ -95,10 +94,10 @@ TEST_F(MainWindow, ProfilesAreSavedWithoutPasswordsAndDeleted) {
 
   // Deleting selects the first profile; deleting all leaves the end mark.
   Click(panel.BtnDelete);
-  EXPECT_EQ(S(panel.CBSQLservers->currentText()), "Test, with comma");
+  EXPECT_EQ(StdText(panel.CBSQLservers->currentText()), "Test, with comma");
   Click(panel.BtnDelete);
   EXPECT_EQ(panel.CBSQLservers->count(), 0);
-  EXPECT_EQ(S(panel.EditSQLSrvDesc->text()), "Local MySQL");
+  EXPECT_EQ(StdText(panel.EditSQLSrvDesc->text()), "Local MySQL");
   EXPECT_NE(ReadIni().find("SRV0=@\r\n"), std::string::npos);
   EXPECT_EQ(ReadIni().find("TopSecret"), std::string::npos);
 }
@@ -112,30 +111,30 @@ TEST_F(MainWindow, ConnectingListsTheServersDatabases) {
   QStringList databases;
   for (int i = 0; i < root->childCount(); ++i) {
     databases << root->child(i)->text(0);
-    EXPECT_EQ(S(root->child(i)->child(0)->text(0)), "Table");  // the placeholder
+    EXPECT_EQ(StdText(root->child(i)->child(0)->text(0)), "Table");  // the placeholder
   }
   EXPECT_TRUE(databases.contains(QString::fromStdString(database_)));
   EXPECT_TRUE(databases.contains("mysql"));
   EXPECT_EQ(window.CBDatabase->count(), root->childCount());
   EXPECT_EQ(window.CBDatabase->currentIndex(), 0);
-  EXPECT_NE(S(window.MemoMessages->toPlainText()).find("Database \"tre\" refresh"),
+  EXPECT_NE(StdText(window.MemoMessages->toPlainText()).find("Database \"tre\" refresh"),
             std::string::npos);
   EXPECT_NE(ReadIni().find("SRVI=-1"), std::string::npos);
 
   // Expanding a database lists its tables, expanding a table its indexes.
   Run("CREATE TABLE people (id INT PRIMARY KEY, a INT, b INT, KEY ab (a, b))");
   for (int i = 0; i < root->childCount(); ++i) {
-    if (S(root->child(i)->text(0)) == database_) {
+    if (StdText(root->child(i)->text(0)) == database_) {
       QTreeWidgetItem* databaseNode = root->child(i);
       databaseNode->setExpanded(true);
       ASSERT_EQ(databaseNode->childCount(), 1);
       QTreeWidgetItem* table = databaseNode->child(0);
-      EXPECT_EQ(S(table->text(0)), "people");
-      EXPECT_EQ(S(window.CBDatabase->currentText()), database_);
+      EXPECT_EQ(StdText(table->text(0)), "people");
+      EXPECT_EQ(StdText(window.CBDatabase->currentText()), database_);
       table->setExpanded(true);
       ASSERT_EQ(table->childCount(), 2);
-      EXPECT_EQ(S(table->child(0)->text(0)), "PRIMARY (id)");
-      EXPECT_EQ(S(table->child(1)->text(0)), "ab (a,b)");
+      EXPECT_EQ(StdText(table->child(0)->text(0)), "PRIMARY (id)");
+      EXPECT_EQ(StdText(table->child(1)->text(0)), "ab (a,b)");
     }
   }
 }
@@ -171,7 +170,8 @@ TEST_F(MainWindow, SettingsAreWrittenAtCloseAndReadAtTheNextStart) {
 TEST_F(MainWindow, CommandLineValuesReachBothConnectionsAsTyped) {
   TFormBrindle& window =
       Start("/db:Shop /HOST:Srv1 /user:Admin /PSW:MixedCase /port:3307 /SQLMOD:12");
-  for (uniaccess::TUniSQLDatabase* database : {&window.DB1, &window.DB2}) {
+  for (uniaccess::TUniSQLDatabase* database :
+       {&window.Components().DB1, &window.Components().DB2}) {
     EXPECT_EQ(database->Databasename(), "Shop");
     EXPECT_EQ(database->Host(), "Srv1");
     EXPECT_EQ(database->User(), "Admin");
@@ -186,12 +186,12 @@ TEST_F(MainWindow, CommandLineValuesReachBothConnectionsAsTyped) {
 TEST_F(MainWindow, TheLogKeepsTheLast200Lines) {
   TFormBrindle& window = Start();
   for (int i = 1; i <= 250; ++i) {
-    window.AddLogLine("line " + std::to_string(i));
+    window.Host().AddLogLine("line " + std::to_string(i));
   }
   const QStringList lines = window.MemoMessages->toPlainText().split('\n');
   ASSERT_EQ(lines.size(), 200);
-  EXPECT_EQ(S(lines.first()), "line 51");
-  EXPECT_EQ(S(lines.last()), "line 250");
+  EXPECT_EQ(StdText(lines.first()), "line 51");
+  EXPECT_EQ(StdText(lines.last()), "line 250");
   const int length = static_cast<int>(window.MemoMessages->toPlainText().size());
   EXPECT_EQ(window.MemoMessages->textCursor().position(), length - 5);
 }
@@ -199,7 +199,7 @@ TEST_F(MainWindow, TheLogKeepsTheLast200Lines) {
 TEST_F(MainWindow, ScreenshotShowsTheLayout) {
   TFormBrindle& window = Start();
   ConnectToTestServer();
-  window.AddLogLine("Brindle started");
+  window.Host().AddLogLine("Brindle started");
   const std::string path = std::string(BRINDLE_SCREENSHOT_DIR) + "/main_window.png";
   ASSERT_TRUE(window.grab().save(QString::fromStdString(path)));
   EXPECT_GT(std::filesystem::file_size(path), 1000u);

@@ -1,4 +1,4 @@
-#include "app/tests/main_window_fixture.h"
+#include "app/window/tests/main_window_fixture.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -24,7 +24,7 @@ TFormBrindle& MainWindowTest::Start(const std::string& firstArgument, bool show)
   TFormBrindle::StartupInfo startup;
   startup.programDirectory = programDirectory_.Path().string() + "/";
   startup.firstArgument = firstArgument;
-  window_ = std::make_unique<TFormBrindle>(startup, *dialogs_);
+  window_ = std::make_unique<TFormBrindle>(startup);
   if (window_->RunCreateHandler() && show) {
     window_->show();
     QApplication::processEvents();
@@ -56,13 +56,13 @@ void MainWindowTest::Trigger(const char* actionName) {
   QApplication::processEvents();
 }
 
-void MainWindowTest::ConnectToTestServer() {
+void MainWindowTest::ConnectToTestServer(int sqlMode) {
   TConnectPanel& panel = *window_->PanelConnect;
   panel.EditSQLsrvHost->setText(QString::fromStdString(server_.host));
   panel.EditSQLsrvPort->setText(QString::fromStdString(server_.port));
   panel.EditSQLsrvUser->setText(QString::fromStdString(server_.user));
   panel.EditSQLsrvPsw->setText(QString::fromStdString(server_.password));
-  panel.CBSQLsrvMode->setCurrentIndex(0);
+  panel.CBSQLsrvMode->setCurrentIndex(sqlMode);
   Click(panel.BtnConnect);
 }
 

@@ -13,8 +13,9 @@
 
 #include <QtTest/QTest>
 
-#include "app/tests/main_window_fixture.h"
+#include "app/window/tests/main_window_fixture.h"
 #include "dataset/qt/dataset_table_model.h"
+#include "platform/qt/qt_text.h"
 #include "platform/testing/temp_directory.h"
 
 namespace app::testing {
@@ -23,9 +24,7 @@ namespace {
 using platform::DialogButton;
 using Rows = std::vector<std::vector<std::string>>;
 
-std::string S(const QString& text) {
-  return text.toStdString();
-}
+using platform::qt::StdText;
 
 class MainWindowSql : public MainWindowTest {
  protected:
@@ -39,7 +38,7 @@ class MainWindowSql : public MainWindowTest {
   }
   std::string LastLogLine() {
     const QStringList lines = window_->MemoMessages->toPlainText().split('\n');
-    return S(lines.last());
+    return StdText(lines.last());
   }
   void ClickTitle(int column) {
     QHeaderView* header = window_->DBGrid->horizontalHeader();
@@ -60,10 +59,10 @@ TEST_F(MainWindowSql, RunLastSqlRunsOnlyTheLastStatementAndTerminatesTheEditor) 
   EXPECT_EQ(Query("select count(*) from t where name = 'x'"), (Rows{{"0"}}));
   EXPECT_TRUE(window.DBGrid->isVisible());
   EXPECT_EQ(window.PCBottom->currentIndex(), 0);
-  EXPECT_EQ(S(window.EditRowNo->text()), "3");
+  EXPECT_EQ(StdText(window.EditRowNo->text()), "3");
   EXPECT_EQ(LastLogLine(), "query opened");
   EXPECT_EQ(Cell(0, 1), "b");
-  EXPECT_EQ(S(window.MemoSQL->toPlainText()),
+  EXPECT_EQ(StdText(window.MemoSQL->toPlainText()),
             "update t set name = 'x';\nselect id, name from t order by id;\n");
 
   // A statement typed after the terminator becomes the last one; F3 runs it.
@@ -74,7 +73,7 @@ TEST_F(MainWindowSql, RunLastSqlRunsOnlyTheLastStatementAndTerminatesTheEditor) 
   EXPECT_EQ(Query("select name from t where id = 3"), (Rows{{"y"}}));
   EXPECT_FALSE(window.DBGrid->isVisible());
   EXPECT_EQ(LastLogLine(), "SQL executed.");
-  EXPECT_TRUE(S(window.MemoSQL->toPlainText()).ends_with("where id = 3;\n"));
+  EXPECT_TRUE(StdText(window.MemoSQL->toPlainText()).ends_with("where id = 3;\n"));
 }
 
 TEST_F(MainWindowSql, RunAllSqlExecutesTheWholeTextAndLogsIt) {
@@ -86,13 +85,13 @@ TEST_F(MainWindowSql, RunAllSqlExecutesTheWholeTextAndLogsIt) {
   EXPECT_EQ(Query("select id, name from t where id in (1, 4) order by id"),
             (Rows{{"1", "z"}, {"4", "d;e"}}));
   EXPECT_EQ(LastLogLine(), "SQL executed.");
-  EXPECT_EQ(S(window.MemoSQL->toPlainText()), text);  // unchanged
+  EXPECT_EQ(StdText(window.MemoSQL->toPlainText()), text);  // unchanged
 
   // A comment mentioning update does not turn a SELECT into a statement.
   window.MemoSQL->setPlainText("-- update nothing\nselect * from t");
   Trigger("RunAllSQL1");
   EXPECT_TRUE(window.DBGrid->isVisible());
-  EXPECT_EQ(S(window.EditRowNo->text()), "4");
+  EXPECT_EQ(StdText(window.EditRowNo->text()), "4");
 }
 
 TEST_F(MainWindowSql, AFailingStatementShowsTheServersTextAndLogsSqlError) {
@@ -120,7 +119,7 @@ TEST_F(MainWindowSql, OrderingByTitlesKeepsOneOrderByAndMarksTheColumnRed) {
   ClickTitle(0);
   EXPECT_EQ(Cell(0, 0), "1");
   std::string sql;
-  for (const std::string& line : window.Q1.SQL())
+  for (const std::string& line : window.Components().Q1.SQL())
     sql += line + "\n";
   EXPECT_EQ(sql, "select id, name from t\nORDER BY 1\n");
   auto titleColor = [&](int column) {
@@ -132,11 +131,11 @@ TEST_F(MainWindowSql, OrderingByTitlesKeepsOneOrderByAndMarksTheColumnRed) {
   // Refresh keeps the red title; close hides the grid and clears the count.
   Run("insert into t values (5, 'e')");
   Trigger("Refresh1");
-  EXPECT_EQ(S(window.EditRowNo->text()), "4");
+  EXPECT_EQ(StdText(window.EditRowNo->text()), "4");
   EXPECT_EQ(titleColor(0).value<QColor>(), QColor(255, 0, 0));
   EXPECT_EQ(LastLogLine(), "Result grid is refresh");
   Trigger("Close1");
-  EXPECT_FALSE(window.Q1.Active());
+  EXPECT_FALSE(window.Components().Q1.Active());
   EXPECT_FALSE(window.DBGrid->isVisible());
   EXPECT_TRUE(window.EditRowNo->text().isEmpty());
   EXPECT_EQ(LastLogLine(), "Query closed");
@@ -151,9 +150,9 @@ TEST_F(MainWindowSql, RunBatchFileRunsAFileStatementByStatement) {
                                     "insert into t\r\nvalues (11, 'a;b');\r\n"
                                     "update t set name = 'x'\r\nwhere id = 10; \r\n"
                                     "delete from t where id = 1;\r\n");
-  window.DB2.SetDatabasename(database_);
+  window.Components().DB2.SetDatabasename(database_);
   platform::SharedTextFile file(path, platform::TextFileMode::kReset);
-  EXPECT_TRUE(window.RunBatchFile(file));
+  EXPECT_TRUE(window.Commands().sql.RunBatchFile(file).Succeeded());
   EXPECT_EQ(Query("select id, name from t where id >= 10 order by id"),
             (Rows{{"10", "x"}, {"11", "a;b"}}));
 }
@@ -201,7 +200,8 @@ TEST_F(MainWindowSql, RunOption) {
 
   const std::string bad = directory.File("bad.sql");
   platform::testing::WriteFileBytes(bad, "insert into nowhere values (1);\n");
-  dialogs_->AnswerMessage(DialogButton::kOk);
+  dialogs_->AnswerMessage(DialogButton::kOk);  // the server's text
+  dialogs_->AnswerMessage(DialogButton::kOk);  // where the run stopped
   {
     TFormBrindle& window = Start(options + " /RUN:" + bad, false);
     EXPECT_NE(window.ExitCode(), 0);

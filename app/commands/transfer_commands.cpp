@@ -78,6 +78,28 @@ void TransferCommands::ImportNode() {
   });
 }
 
+// What an export or import holds while it runs: the busy cursor, the tool
+// connection to the toolbar's database and the status text; the export
+// directory follows the chosen file.
+class TransferCommands::Scope {
+ public:
+  Scope(CommandHost& host, const std::string& fileName)
+      : tool_(FollowingFile(host, fileName), host.CurrentDatabase()), status_(host) {}
+
+  const ToolConnection& Tool() const { return tool_; }
+  ScopedStatusText& Status() { return status_; }
+
+ private:
+  static ClientComponents& FollowingFile(CommandHost& host, const std::string& fileName) {
+    host.Settings().outDir = DirectoryOf(fileName);
+    return host.Components();
+  }
+
+  const platform::BusyCursor busy_;
+  ToolConnection tool_;
+  ScopedStatusText status_;
+};
+
 void TransferCommands::ExportTable(const std::string& table) {
   const auto chosen = platform::Dialogs().SaveFileDialog(
       TransferRequest("Export table data to file", "SQL|*.SQL|XML|*.XML|CSV|*.CSV", table));
@@ -86,24 +108,19 @@ void TransferCommands::ExportTable(const std::string& table) {
   }
   const std::string& fileName = chosen->fileName;
   const std::string done = TranslateText("Export table data ") + table + " --> " + fileName;
-  if (!Holds(fileName, ".CSV") && !Holds(fileName, ".XML") && !Holds(fileName, ".SQL")) {
-    host_.AddLogLine(done + " " +
-                     TranslateText("(nothing exported: the name has no .SQL, "
-                                   ".XML or .CSV in it)"));
+  if (!HasKnownType(fileName, done,
+                    "(nothing exported: the name has no .SQL, .XML or .CSV in it)")) {
     return;
   }
-  const platform::BusyCursor busy;
-  host_.Settings().outDir = DirectoryOf(fileName);
-  ClientComponents& components = host_.Components();
-  const ToolConnection tool(components, host_.CurrentDatabase());
-  ScopedStatusText status(host_);
-  if (!OpenToolTable(tool, table)) {
+  Scope scope(host_, fileName);
+  if (!OpenToolTable(scope.Tool(), table)) {
     host_.AddLogLine(done + " " + TranslateText("failed"));
     return;
   }
+  ClientComponents& components = host_.Components();
   const std::unique_ptr<ProgressView> progress =
       host_.StartProgress(TranslateText("Export table data ") + table);
-  status.Set("Save table data " + table);
+  scope.Status().Set("Save table data " + table);
   if (Holds(fileName, ".CSV") || Holds(fileName, ".XML")) {
     const interchange::TTransferResult result =
         TransferFile(components.DS2, fileName, TransferDirection::kExport, progress->Callback());
@@ -125,16 +142,14 @@ void TransferCommands::ExportDatabase(const std::string& database) {
   if (!chosen) {
     return;
   }
-  const platform::BusyCursor busy;
-  host_.Settings().outDir = DirectoryOf(chosen->fileName);
-  ClientComponents& components = host_.Components();
-  const ToolConnection tool(components, host_.CurrentDatabase());
-  if (!tool.Reached()) {
-    host_.AddLogLine(TranslateText("Export database ") + database + " --> " + chosen->fileName +
-                     " " + TranslateText("failed"));
+  const std::string done =
+      TranslateText("Export database ") + database + " --> " + chosen->fileName;
+  Scope scope(host_, chosen->fileName);
+  if (!scope.Tool().Reached()) {
+    host_.AddLogLine(done + " " + TranslateText("failed"));
     return;
   }
-  ScopedStatusText status(host_);
+  ClientComponents& components = host_.Components();
   platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kRewrite);
   file.WriteLine("/*  Database dump " + database + " " + platform::DateTimeToStr(platform::Now()) +
                  " */");
@@ -143,12 +158,10 @@ void TransferCommands::ExportDatabase(const std::string& database) {
   const platform::StringList tables = components.DB2.GetTableNames();
   for (size_t i = 0; i < tables.Count(); ++i) {
     const std::string& table = tables[i];
-    status.Set("Save table data " + table);
+    scope.Status().Set("Save table data " + table);
     progress->SetStage(TranslateText("Table") + " " + std::to_string(i + 1) + " / " +
                        std::to_string(tables.Count()) + ": " + table);
-    components.T2.SetTablename(table);
-    components.T2.Open();
-    if (components.T2.LastRunFailed()) {
+    if (!OpenToolTable(scope.Tool(), table)) {
       // A dump without one of the tables would pass for the whole database.
       throw platform::Exception(TranslateText("The dump stopped: the table could not be read: ") +
                                 table);
@@ -157,7 +170,7 @@ void TransferCommands::ExportDatabase(const std::string& database) {
     components.T2.Close();
   }
   file.Close();
-  host_.AddLogLine(TranslateText("Export database ") + database + " --> " + chosen->fileName);
+  host_.AddLogLine(done);
 }
 
 bool TransferCommands::ImportSqlFile(const std::string& fileName, const std::string& progressTitle,
@@ -182,42 +195,35 @@ void TransferCommands::ImportTable(const std::string& table) {
   }
   const std::string& fileName = chosen->fileName;
   const std::string done = TranslateText("Import table data ") + table + " <-- " + fileName;
-  const platform::BusyCursor busy;
-  host_.Settings().outDir = DirectoryOf(fileName);
-  ClientComponents& components = host_.Components();
-  const ToolConnection tool(components, host_.CurrentDatabase());
-  ScopedStatusText status(host_);
-  if (!OpenToolTable(tool, table)) {
+  if (!HasKnownType(fileName, done,
+                    "(nothing imported: the name has no .SQL, .XML or .CSV in it)")) {
+    return;
+  }
+  Scope scope(host_, fileName);
+  if (!OpenToolTable(scope.Tool(), table)) {
     host_.AddLogLine(done + " " + TranslateText("failed"));
     return;
   }
-  if (Holds(fileName, ".CSV") || Holds(fileName, ".XML")) {
-    status.Set((Holds(fileName, ".CSV") ? "Open table data  " : "Open table data ") + table);
-    const std::unique_ptr<ProgressView> progress =
-        host_.StartProgress(TranslateText("Import table data ") + table);
-    const interchange::TTransferResult result =
-        TransferFile(components.DS2, fileName, TransferDirection::kImport, progress->Callback());
-    if (result.Cancelled()) {
-      host_.AddLogLine(TranslateText("Import cancelled after ") + std::to_string(result.records) +
-                       TranslateText(" rows"));
-      return;
+  if (Holds(fileName, ".SQL") && !Holds(fileName, ".CSV") && !Holds(fileName, ".XML")) {
+    if (ImportSqlFile(fileName, TranslateText("Import table data ") + table, done)) {
+      host_.AddLogLine(done);
     }
-    if (!result.Completed()) {
-      // The component has told the user why.
-      host_.AddLogLine(done + " " + TranslateText("failed"));
-      return;
-    }
-  } else if (Holds(fileName, ".SQL")) {
-    if (!ImportSqlFile(fileName, TranslateText("Import table data ") + table, done)) {
-      return;
-    }
-  } else {
-    host_.AddLogLine(done + " " +
-                     TranslateText("(nothing imported: the name has no .SQL, "
-                                   ".XML or .CSV in it)"));
     return;
   }
-  host_.AddLogLine(done);
+  scope.Status().Set((Holds(fileName, ".CSV") ? "Open table data  " : "Open table data ") + table);
+  const std::unique_ptr<ProgressView> progress =
+      host_.StartProgress(TranslateText("Import table data ") + table);
+  const interchange::TTransferResult result = TransferFile(
+      host_.Components().DS2, fileName, TransferDirection::kImport, progress->Callback());
+  if (result.Cancelled()) {
+    host_.AddLogLine(TranslateText("Import cancelled after ") + std::to_string(result.records) +
+                     TranslateText(" rows"));
+  } else if (!result.Completed()) {
+    // The component has told the user why.
+    host_.AddLogLine(done + " " + TranslateText("failed"));
+  } else {
+    host_.AddLogLine(done);
+  }
 }
 
 void TransferCommands::ImportDatabase(const std::string& database) {
@@ -228,17 +234,23 @@ void TransferCommands::ImportDatabase(const std::string& database) {
   }
   const std::string done =
       TranslateText("Import database ") + database + " --> " + chosen->fileName;
-  const platform::BusyCursor busy;
-  host_.Settings().outDir = DirectoryOf(chosen->fileName);
-  const ToolConnection tool(host_.Components(), host_.CurrentDatabase());
-  if (!tool.Reached()) {
+  const Scope scope(host_, chosen->fileName);
+  if (!scope.Tool().Reached()) {
     host_.AddLogLine(done + " " + TranslateText("failed"));
     return;
   }
-  const ScopedStatusText status(host_);
   if (ImportSqlFile(chosen->fileName, TranslateText("Open database from file"), done)) {
     host_.AddLogLine(done);
   }
+}
+
+bool TransferCommands::HasKnownType(const std::string& fileName, const std::string& done,
+                                    const char* nothingDone) {
+  if (Holds(fileName, ".CSV") || Holds(fileName, ".XML") || Holds(fileName, ".SQL")) {
+    return true;
+  }
+  host_.AddLogLine(done + " " + TranslateText(nothingDone));
+  return false;
 }
 
 }  // namespace app

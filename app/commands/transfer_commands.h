@@ -33,6 +33,10 @@ class TransferCommands {
   // The file dialog of an export or import, in the export directory.
   platform::FileDialogRequest TransferRequest(const char* title, const char* filter,
                                               const std::string& proposedName) const;
+  class Scope;
+  // Whether the file name holds ".SQL", ".XML" or ".CSV"; when it holds
+  // none the log says nothing was done.
+  bool HasKnownType(const std::string& fileName, const std::string& done, const char* nothingDone);
   // Opens T2 on the table; false when the server or the table could not be
   // reached (the data access has shown why).
   bool OpenToolTable(const ToolConnection& tool, const std::string& table);

@@ -20,19 +20,6 @@ namespace {
 using platform::DialogButton;
 using Rows = std::vector<std::vector<std::string>>;
 
-// The working directory for one block, restored at its end.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(const std::filesystem::path& path)
-      : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(path);
-  }
-  ~WorkingDirectory() { std::filesystem::current_path(previous_); }
-
- private:
-  std::filesystem::path previous_;
-};
-
 class ObjectCommandsTest : public CommandTest {
  protected:
   void SetUp() override {
@@ -171,7 +158,7 @@ TEST_F(ObjectCommandsTest, TheStructureGoesToTheLogWithoutAScratchFile) {
   RememberTable("people");
   platform::testing::TempDirectory work;
   {
-    const WorkingDirectory here(work.Path());
+    const platform::testing::ScopedWorkingDirectory here(work.Path());
     commands_->objects.ShowTableStructure();
   }
   EXPECT_TRUE(std::filesystem::is_empty(work.Path()));
@@ -197,7 +184,7 @@ TEST_F(ObjectCommandsTest, TheReindexScriptIsWrittenAndAnUnwritableFolderIsRepor
   platform::testing::TempDirectory work;
   RememberTable("people");
   {
-    const WorkingDirectory here(work.Path());
+    const platform::testing::ScopedWorkingDirectory here(work.Path());
     commands_->objects.ReindexTable();
   }
   EXPECT_EQ(platform::testing::ReadFileBytes(work.File("_WORK.SQL")),
@@ -208,7 +195,7 @@ TEST_F(ObjectCommandsTest, TheReindexScriptIsWrittenAndAnUnwritableFolderIsRepor
   const std::filesystem::path removed = directory_.Path() / "removed";
   std::filesystem::create_directory(removed);
   {
-    const WorkingDirectory here(removed);
+    const platform::testing::ScopedWorkingDirectory here(removed);
     std::filesystem::remove(removed);
     dialogs_->AnswerMessage(DialogButton::kOk);
     EXPECT_FALSE(RunGuarded(host_.get(), [&] { commands_->objects.ReindexTable(); }));
@@ -219,7 +206,7 @@ TEST_F(ObjectCommandsTest, TheReindexScriptIsWrittenAndAnUnwritableFolderIsRepor
   EXPECT_FALSE(host_->components.DB2.Connected()) << "the failed command closed the connection";
 
   {
-    const WorkingDirectory here(work.Path());
+    const platform::testing::ScopedWorkingDirectory here(work.Path());
     commands_->objects.ReindexTable();
   }
   EXPECT_TRUE(std::filesystem::exists(work.File("_WORK.SQL")));

@@ -95,21 +95,6 @@ class ModalCloser {
   QTimer timer_;
 };
 
-// The working directory for one block, restored at its end.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(const std::filesystem::path& path)
-      : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(path);
-  }
-  ~WorkingDirectory() { std::filesystem::current_path(previous_); }
-  WorkingDirectory(const WorkingDirectory&) = delete;
-  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
- private:
-  std::filesystem::path previous_;
-};
-
 class MainWindowFailures : public MainWindowTest {
  protected:
   // Remembers a table node of the scratch database; a table the server no
@@ -151,7 +136,7 @@ TEST_F(MainWindowFailures, EveryMenuCommandFailsWithoutEndingTheProgramOrTouchin
   // The working folder is gone for the reindex script.
   const std::filesystem::path removed = programDirectory_.Path() / "removed";
   std::filesystem::create_directory(removed);
-  const WorkingDirectory here(removed);
+  const platform::testing::ScopedWorkingDirectory here(removed);
   std::filesystem::remove(removed);
 
   // Each item once; those that change the editor, the panel or the window

@@ -133,8 +133,8 @@ int TRtfSyntaxWriter::GetTokenAttribute() const {
 }
 
 std::string TRtfSyntaxWriter::ColorEntry(RgbColor color) const {
-  return "\\red" + std::to_string(color.red) + "\\green" + std::to_string(color.green) +
-         "\\blue" + std::to_string(color.blue) + ";";
+  return "\\red" + std::to_string(color.red) + "\\green" + std::to_string(color.green) + "\\blue" +
+         std::to_string(color.blue) + ";";
 }
 
 void TRtfSyntaxWriter::SetLine(const std::string&, int) {}

@@ -110,7 +110,7 @@ std::string TUniSQLTable::KeyWhere() const {
   return "WHERE " + items + ";" + kCrLf;
 }
 
-std::vector<Backend::ColumnType> TUniSQLTable::ColumnTypes() {
+std::vector<TUniSQLTable::ColumnType> TUniSQLTable::ColumnTypes() {
   Backend* backend = InstalledBackend();
   if (backend == nullptr || Database() == nullptr)
     return {};

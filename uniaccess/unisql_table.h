@@ -39,7 +39,8 @@ class TUniSQLTable : public Tunisqldataset {
   platform::StringList GetIndexNames();
   // Each column of the table with its type as the server declares it, in
   // column order; empty when the backend cannot tell.
-  std::vector<Backend::ColumnType> ColumnTypes();
+  using ColumnType = Backend::ColumnType;
+  std::vector<ColumnType> ColumnTypes();
   // The SQL literal of a field's value for the installed backend, as the
   // table's own write statements carry it (see sql_literals.h).
   // REQUIRES: the table is open.

@@ -17,7 +17,7 @@ constexpr int kProgressStep = 1000;
 // table is refused.
 std::vector<std::string> ServerTypes(uniaccess::TUniSQLTable& table) {
   std::vector<std::string> types;
-  const std::vector<uniaccess::Backend::ColumnType> columns = table.ColumnTypes();
+  const std::vector<uniaccess::TUniSQLTable::ColumnType> columns = table.ColumnTypes();
   if (columns.empty())
     return types;
   std::string missing;

@@ -65,8 +65,8 @@ class SqlEditorColoringTest : public ::testing::Test {
       const std::optional<QTextCharFormat> format = FormatAt(block, position);
       ASSERT_TRUE(format.has_value());
       const QColor expectedColor = look == Look::kComment  ? QColor(0, 0, 128)
-                                    : look == Look::kString ? QColor(0, 0, 255)
-                                                            : QColor(0, 0, 0);
+                                   : look == Look::kString ? QColor(0, 0, 255)
+                                                           : QColor(0, 0, 0);
       EXPECT_EQ(format->foreground().color(), expectedColor);
       EXPECT_EQ(format->fontItalic(), look == Look::kComment);
       EXPECT_EQ(format->fontWeight() == QFont::Bold, look == Look::kKeyword);

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
 
   int exitCode = 0;
   {
-    app::TFormBrindle window(startup, dialogs);
+    app::TFormBrindle window(startup);
     if (window.RunCreateHandler()) {
       window.show();
       exitCode = QApplication::exec();

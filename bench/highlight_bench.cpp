@@ -1,8 +1,8 @@
-// How long the SQL editor's colouring takes on a 50,000-line script: loading
+// How long the SQL editor's coloring takes on a 50,000-line script: loading
 // it, one keystroke in its middle, opening and closing a block comment there
 // (in a script without block comments, so that every line after it changes
-// colour), and the "Copy as RTF" document.
-// An uncoloured editor doing the same work is the peer. Prints figures only.
+// color), and the "Copy as RTF" document.
+// An uncolored editor doing the same work is the peer. Prints figures only.
 //
 // Runs offscreen unless QT_QPA_PLATFORM says otherwise.
 
@@ -18,7 +18,7 @@
 #include <memory>
 #include <string_view>
 
-#include "highlight/qt/sql_editor_colouring.h"
+#include "highlight/qt/sql_editor_coloring.h"
 
 namespace {
 
@@ -83,14 +83,14 @@ struct Figures {
   double closeComment = 0;
 };
 
-Figures Measure(bool coloured, bool withBlockComments) {
+Figures Measure(bool colored, bool withBlockComments) {
   const QString script = Script(withBlockComments);
   QPlainTextEdit editor;
   editor.resize(800, 600);
   editor.show();
-  std::unique_ptr<highlight::SqlEditorColouring> colouring;
-  if (coloured) {
-    colouring = highlight::AttachSqlEditorColouring(editor);
+  std::unique_ptr<highlight::SqlEditorColoring> coloring;
+  if (colored) {
+    coloring = highlight::AttachSqlEditorColoring(editor);
   }
   Figures figures;
   figures.load = Milliseconds([&] {
@@ -133,31 +133,31 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   const Figures plain = Measure(false, true);
-  const Figures coloured = Measure(true, true);
+  const Figures colored = Measure(true, true);
   const Figures plainRipple = Measure(false, false);
-  const Figures colouredRipple = Measure(true, false);
+  const Figures coloredRipple = Measure(true, false);
 
   const QString script = Script(true);
-  std::printf("SQL editor colouring, %d lines (%lld characters)\n", kLines,
+  std::printf("SQL editor coloring, %d lines (%lld characters)\n", kLines,
               static_cast<long long>(script.size()));
-  std::printf("%-34s %12s %12s %8s\n", "", "coloured ms", "plain ms", "ratio");
-  const auto row = [](const char* what, double colouredMs, double plainMs) {
-    std::printf("%-34s %12.3f %12.3f %8.2f\n", what, colouredMs, plainMs,
-                plainMs > 0 ? colouredMs / plainMs : 0.0);
+  std::printf("%-34s %12s %12s %8s\n", "", "colored ms", "plain ms", "ratio");
+  const auto row = [](const char* what, double coloredMs, double plainMs) {
+    std::printf("%-34s %12.3f %12.3f %8.2f\n", what, coloredMs, plainMs,
+                plainMs > 0 ? coloredMs / plainMs : 0.0);
   };
-  row("load (setPlainText)", coloured.load, plain.load);
-  row("one keystroke in the middle", coloured.keystroke, plain.keystroke);
-  row("open \"/*\" in the middle", coloured.openComment, plain.openComment);
-  row("close it with \"*/\"", coloured.closeComment, plain.closeComment);
-  std::printf("without block comments in the script, so the colour of every line below changes:\n");
-  row("open \"/*\" in the middle", colouredRipple.openComment, plainRipple.openComment);
-  row("close it with \"*/\"", colouredRipple.closeComment, plainRipple.closeComment);
+  row("load (setPlainText)", colored.load, plain.load);
+  row("one keystroke in the middle", colored.keystroke, plain.keystroke);
+  row("open \"/*\" in the middle", colored.openComment, plain.openComment);
+  row("close it with \"*/\"", colored.closeComment, plain.closeComment);
+  std::printf("without block comments in the script, so the color of every line below changes:\n");
+  row("open \"/*\" in the middle", coloredRipple.openComment, plainRipple.openComment);
+  row("close it with \"*/\"", coloredRipple.closeComment, plainRipple.closeComment);
 
   QPlainTextEdit editor;
   editor.setPlainText(script);
-  const auto colouring = highlight::AttachSqlEditorColouring(editor);
+  const auto coloring = highlight::AttachSqlEditorColoring(editor);
   std::size_t rtfBytes = 0;
-  const double rtf = Milliseconds([&] { rtfBytes = colouring->EditorRtf().size(); });
+  const double rtf = Milliseconds([&] { rtfBytes = coloring->EditorRtf().size(); });
   std::printf("%-34s %12.3f   (%zu bytes)\n", "\"Copy as RTF\" document", rtf, rtfBytes);
   return 0;
 }

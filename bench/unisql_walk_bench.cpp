@@ -14,7 +14,7 @@
 #include "bench/bench_server.h"
 #include "platform/user_dialogs.h"
 #include "uniaccess/sql_mode.h"
-#include "uniaccess/uni_sql_database.h"
+#include "uniaccess/unisql_database.h"
 #include "uniaccess/unisql_query.h"
 
 namespace {

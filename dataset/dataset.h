@@ -371,4 +371,18 @@ class TDataSet {
   bool autoCalcFields_ = true;
 };
 
+// Keeps a dataset's linked controls quiet for its lifetime, so that a long
+// walk over the records repaints nothing; they catch up when it ends, also
+// when the walk ends with an exception.
+class ControlsDisabled {
+ public:
+  explicit ControlsDisabled(TDataSet& dataSet) : dataSet_(dataSet) { dataSet_.DisableControls(); }
+  ~ControlsDisabled() { dataSet_.EnableControls(); }
+  ControlsDisabled(const ControlsDisabled&) = delete;
+  ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+ private:
+  TDataSet& dataSet_;
+};
+
 }  // namespace dataset

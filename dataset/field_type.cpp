@@ -15,6 +15,21 @@ bool IsTextFieldType(TFieldType type) {
   }
 }
 
+bool IsBytesType(TFieldType type) {
+  switch (type) {
+    case TFieldType::ftBytes:
+    case TFieldType::ftVarBytes:
+    case TFieldType::ftBlob:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftParadoxOle:
+    case TFieldType::ftDBaseOle:
+    case TFieldType::ftTypedBinary:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool IsBlobFieldType(TFieldType type) {
   switch (type) {
     case TFieldType::ftBlob:

@@ -43,6 +43,8 @@ enum class TFieldKind : uint8_t { fkData, fkCalculated, fkLookup, fkInternalCalc
 
 // Types whose values are text (strings, wide strings, memos).
 bool IsTextFieldType(TFieldType type);
+// Types whose values are raw bytes (binary strings and BLOBs).
+bool IsBytesType(TFieldType type);
 // Types whose values live outside the record, behind a BLOB stream.
 bool IsBlobFieldType(TFieldType type);
 

@@ -132,9 +132,9 @@ int TRtfSyntaxWriter::GetTokenAttribute() const {
   return 0;
 }
 
-std::string TRtfSyntaxWriter::ColorEntry(RgbColor colour) const {
-  return "\\red" + std::to_string(colour.red) + "\\green" + std::to_string(colour.green) +
-         "\\blue" + std::to_string(colour.blue) + ";";
+std::string TRtfSyntaxWriter::ColorEntry(RgbColor color) const {
+  return "\\red" + std::to_string(color.red) + "\\green" + std::to_string(color.green) + "\\blue" +
+         std::to_string(color.blue) + ";";
 }
 
 void TRtfSyntaxWriter::SetLine(const std::string&, int) {}
@@ -154,10 +154,10 @@ void TRtfSyntaxWriter::SetFonts(const std::vector<std::string>& fontNames) {
   }
 }
 
-void TRtfSyntaxWriter::SetColors(const std::vector<RgbColor>& colours) {
+void TRtfSyntaxWriter::SetColors(const std::vector<RgbColor>& colors) {
   colorTable_ = "{\\colortbl\\red0\\green0\\blue0;";
-  for (const RgbColor& colour : colours) {
-    colorTable_ += ColorEntry(colour);
+  for (const RgbColor& color : colors) {
+    colorTable_ += ColorEntry(color);
   }
   colorTable_ += "}" + std::string(kCrLf);
 }

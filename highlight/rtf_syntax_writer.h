@@ -1,6 +1,6 @@
 #pragma once
 // TRtfSyntaxWriter writes a token stream as an RTF document: a head declaring
-// code page 1252, a font table, a colour table whose entry 0 is black, the
+// code page 1252, a font table, a color table whose entry 0 is black, the
 // paragraph defaults (font 0, 10 points) and then every token as its escaped,
 // formatted text, with "\par" before each CR LF or lone CR token.
 //
@@ -51,13 +51,13 @@ class TRtfSyntaxWriter {
   virtual std::string GetToken() const;
   virtual int GetTokenAttribute() const;
   // "\red<R>\green<G>\blue<B>;".
-  virtual std::string ColorEntry(RgbColor colour) const;
+  virtual std::string ColorEntry(RgbColor color) const;
   virtual void SetLine(const std::string& text, int lineNumber);
   void SetText(const std::string& text) { SetLine(text, 1); }
   // One font-table entry per name, numbered from 0.
   void SetFonts(const std::vector<std::string>& fontNames);
-  // The given colours become colour-table indices 1, 2, ... after black.
-  void SetColors(const std::vector<RgbColor>& colours);
+  // The given colors become color-table indices 1, 2, ... after black.
+  void SetColors(const std::vector<RgbColor>& colors);
   // Writes the whole document; throws platform::EInOutError when the stream
   // fails.
   void SaveToStream(std::ostream& stream);

@@ -27,11 +27,11 @@ bool IsNumberChar(char c) {
 }
 
 const std::vector<RgbColor>& SqlColors() {
-  static const std::vector<RgbColor> colours = {
+  static const std::vector<RgbColor> colors = {
       TSqlRtfHighlighter::kNavy,  TSqlRtfHighlighter::kBlack, TSqlRtfHighlighter::kBlack,
       TSqlRtfHighlighter::kBlack, TSqlRtfHighlighter::kBlack, TSqlRtfHighlighter::kBlue,
       TSqlRtfHighlighter::kBlack};
-  return colours;
+  return colors;
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 #pragma once
 // TSqlRtfHighlighter tokenises SQL text for the RTF writer and for the
-// editor's colouring. Tokens cover the text without gaps: blanks and line
+// editor's coloring. Tokens cover the text without gaps: blanks and line
 // breaks are symbol tokens too, so the token texts joined give the text back.
 //
 // The scan works on UTF-8 bytes through a 256-entry table of routines chosen
 // by a token's first byte; a character outside ASCII is one "other" token
 // (its whole UTF-8 sequence). No token crosses a line break. The only state
 // carried from token to token is the range state: inside a block comment or
-// not. A caller colouring line by line sets the range state left by the line
+// not. A caller coloring line by line sets the range state left by the line
 // before (SetRangeState) and then gives the line to SetLine.
 
 #include <array>
@@ -18,7 +18,7 @@
 
 namespace highlight {
 
-// The values are the tokens' attributes, i.e. their colour-table indices.
+// The values are the tokens' attributes, i.e. their color-table indices.
 enum class SqlTokenKind : int {
   kComment = 1,
   kIdentifier = 2,
@@ -44,7 +44,7 @@ class TSqlRtfHighlighter : public TRtfSyntaxWriter {
 
   // "\" -> "\\", then "{" -> "\{", then "}" -> "\}".
   std::string EscapeText(const std::string& text) const override;
-  // Comments italic, keywords bold, the rest plain, each in its colour.
+  // Comments italic, keywords bold, the rest plain, each in its color.
   std::string FormatToken(int attribute, const std::string& text) const override;
   void Next() override;
   bool AtEnd() const override { return kind_ == SqlTokenKind::kEnd; }

@@ -43,7 +43,7 @@ std::string ExportValue(const TField& field, char separator) {
     return {};
   }
   const TFieldType type = field.DataType();
-  if (dataset::IsTextFieldType(type) || IsBytesType(type)) {
+  if (dataset::IsTextFieldType(type) || dataset::IsBytesType(type)) {
     return Quoted(field.AsString());
   }
   std::string text;
@@ -212,7 +212,7 @@ bool IsTransferredType(TFieldType type) {
     case TFieldType::ftDateTime:
       return true;
     default:
-      return dataset::IsTextFieldType(type) || IsBytesType(type);
+      return dataset::IsTextFieldType(type) || dataset::IsBytesType(type);
   }
 }
 
@@ -239,7 +239,7 @@ void StoreValues(TDataSet& dataSet, const std::vector<CsvValue>& values, int rec
         field.Clear();
         continue;
       }
-      if (dataset::IsTextFieldType(type) || IsBytesType(type)) {
+      if (dataset::IsTextFieldType(type) || dataset::IsBytesType(type)) {
         field.SetAsString(value.text);
         continue;
       }
@@ -313,7 +313,7 @@ TTransferResult TCSVEXPIMP::Export() {
   const platform::ScopedDecimalSeparator decimalPoint('.');
   const std::string separator = elvalaszt_.empty() ? std::string(";") : elvalaszt_;
   const char separatorChar = SeparatorChar();
-  const ControlsDisabled quiet(dataSet);
+  const dataset::ControlsDisabled quiet(dataSet);
   dataSet.First();
 
   TTransferResult result;
@@ -358,7 +358,7 @@ TTransferResult TCSVEXPIMP::Import() {
   }
   TDataSet& dataSet = DataSet();
   const platform::ScopedDecimalSeparator decimalPoint('.');
-  const ControlsDisabled quiet(dataSet);
+  const dataset::ControlsDisabled quiet(dataSet);
   platform::SharedTextFile file(csvNev_, platform::TextFileMode::kReset, kFileBufferSize);
   CsvRecordReader reader(file, SeparatorChar());
   std::vector<CsvValue> values;

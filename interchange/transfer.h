@@ -44,20 +44,6 @@ class ProgressReporter {
   int interval_;
 };
 
-// Keeps the dataset's linked controls quiet for its lifetime.
-class ControlsDisabled {
- public:
-  explicit ControlsDisabled(dataset::TDataSet& dataSet) : dataSet_(dataSet) {
-    dataSet_.DisableControls();
-  }
-  ~ControlsDisabled() { dataSet_.EnableControls(); }
-  ControlsDisabled(const ControlsDisabled&) = delete;
-  ControlsDisabled& operator=(const ControlsDisabled&) = delete;
-
- private:
-  dataset::TDataSet& dataSet_;
-};
-
 // File buffers of the components: larger than the classic 128 bytes, which
 // would cost a system call every other line of a million-row file.
 inline constexpr std::size_t kFileBufferSize = 64 * 1024;

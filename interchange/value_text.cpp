@@ -79,21 +79,6 @@ std::string RightAligned(std::string text, std::size_t width) {
   return text;
 }
 
-bool IsBytesType(TFieldType type) {
-  switch (type) {
-    case TFieldType::ftBytes:
-    case TFieldType::ftVarBytes:
-    case TFieldType::ftBlob:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftParadoxOle:
-    case TFieldType::ftDBaseOle:
-    case TFieldType::ftTypedBinary:
-      return true;
-    default:
-      return false;
-  }
-}
-
 std::string ExactValueText(const dataset::TField& field) {
   if (field.IsNull()) {
     return {};

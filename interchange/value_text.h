@@ -31,7 +31,4 @@ std::string RightAligned(std::string text, std::size_t width);
 // value; empty for a NULL.
 std::string ExactValueText(const dataset::TField& field);
 
-// Types held as raw bytes (text types: dataset::IsTextFieldType).
-bool IsBytesType(dataset::TFieldType type);
-
 }  // namespace interchange

@@ -249,7 +249,7 @@ dataset::TDataSet& TXMLEXPIMP::DataSet() const {
 TTransferResult TXMLEXPIMP::Export() {
   TDataSet& dataSet = DataSet();
   const platform::ScopedDecimalSeparator decimalPoint('.');
-  const ControlsDisabled quiet(dataSet);
+  const dataset::ControlsDisabled quiet(dataSet);
   dataSet.First();
 
   TTransferResult result;
@@ -303,7 +303,7 @@ TTransferResult TXMLEXPIMP::Export() {
 TTransferResult TXMLEXPIMP::Import() {
   TDataSet& dataSet = DataSet();
   const platform::ScopedDecimalSeparator decimalPoint('.');
-  const ControlsDisabled quiet(dataSet);
+  const dataset::ControlsDisabled quiet(dataSet);
   const ProgressReporter progress(OnProgress, progressInterval_);
   ImportHandler handler(dataSet, progress);
   TSAXParser parser(handler);

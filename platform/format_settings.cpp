@@ -638,9 +638,12 @@ std::string FloatToStrFixed(double value, int decimals, const FormatSettings& se
   return WithExponentTidied(buffer, settings);
 }
 
-bool TryStrToFloat(std::string_view text, double& result, const FormatSettings& settings) {
+namespace {
+
+// The number in the form from_chars reads ("-12.5e3"), or false when the
+// text is not a number of the platform's syntax.
+bool NormalisedNumber(std::string_view text, const FormatSettings& settings, std::string& normal) {
   text = Trim(text);
-  std::string normal;
   std::size_t pos = 0;
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
     if (text[pos] == '-') {
@@ -679,16 +682,32 @@ bool TryStrToFloat(std::string_view text, double& result, const FormatSettings& 
       return false;
     }
   }
-  if (pos != text.size()) {
+  return pos == text.size();
+}
+
+template <typename Number>
+bool TryTextToNumber(std::string_view text, Number& result, const FormatSettings& settings) {
+  std::string normal;
+  if (!NormalisedNumber(text, settings, normal)) {
     return false;
   }
-  double value = 0;
+  Number value = 0;
   const auto [end, error] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
   if (error != std::errc() || end != normal.data() + normal.size()) {
     return false;
   }
   result = value;
   return true;
+}
+
+}  // namespace
+
+bool TryStrToFloat(std::string_view text, double& result, const FormatSettings& settings) {
+  return TryTextToNumber(text, result, settings);
+}
+
+bool TryStrToFloat(std::string_view text, long double& result, const FormatSettings& settings) {
+  return TryTextToNumber(text, result, settings);
 }
 
 double StrToFloat(std::string_view text, const FormatSettings& settings) {

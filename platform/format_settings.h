@@ -97,6 +97,10 @@ std::string FloatToStrFixed(double value, int decimals,
 // optional exponent; blanks around the number are allowed.
 bool TryStrToFloat(std::string_view text, double& result,
                    const FormatSettings& settings = GlobalFormatSettings());
+// The same syntax read with the full width of long double (the embedded
+// engine's extended values).
+bool TryStrToFloat(std::string_view text, long double& result,
+                   const FormatSettings& settings = GlobalFormatSettings());
 // Throws EConvertError "'<text>' is not a valid floating point value".
 double StrToFloat(std::string_view text, const FormatSettings& settings = GlobalFormatSettings());
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/errors.h"
+#include "platform/user_dialogs.h"
 
 namespace platform {
 namespace {
@@ -22,10 +23,9 @@ void CloseQuietly(int fd) {
 
 }  // namespace
 
-SharedTextFile::SharedTextFile(std::string path, TextFileMode mode, std::size_t bufferSize,
-                               UserDialogs& dialogs)
+SharedTextFile::SharedTextFile(std::string path, TextFileMode mode, std::size_t bufferSize)
     : path_(std::move(path)), mode_(mode), bufferSize_(bufferSize == 0 ? 1 : bufferSize) {
-  Open(dialogs);
+  Open();
 }
 
 SharedTextFile::~SharedTextFile() {
@@ -36,7 +36,7 @@ SharedTextFile::~SharedTextFile() {
   }
 }
 
-void SharedTextFile::Open(UserDialogs& dialogs) {
+void SharedTextFile::Open() {
   const bool reading = mode_ == TextFileMode::kReset;
   const int flags = (reading ? O_RDONLY : O_WRONLY) | O_CREAT | O_CLOEXEC;
   const int lock = (reading ? LOCK_SH : LOCK_EX) | LOCK_NB;
@@ -55,7 +55,7 @@ void SharedTextFile::Open(UserDialogs& dialogs) {
       Fail(error, "lock");
     }
     if (attempt < kOpenAttempts) {
-      dialogs.ProcessMessages();
+      Dialogs().ProcessMessages();
     }
   }
   if (fd_ < 0) {

@@ -19,8 +19,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/user_dialogs.h"
-
 namespace platform {
 
 enum class TextFileMode { kRewrite, kReset, kAppend };
@@ -31,8 +29,7 @@ class SharedTextFile {
   static constexpr int kOpenAttempts = 10001;
 
   // Throws EInOutError when the file cannot be opened.
-  SharedTextFile(std::string path, TextFileMode mode, std::size_t bufferSize = kDefaultBufferSize,
-                 UserDialogs& dialogs = Dialogs());
+  SharedTextFile(std::string path, TextFileMode mode, std::size_t bufferSize = kDefaultBufferSize);
   // Closes the file; a write error at this point is lost, so writers call
   // Close() themselves.
   ~SharedTextFile();
@@ -62,7 +59,7 @@ class SharedTextFile {
   void Close();
 
  private:
-  void Open(UserDialogs& dialogs);
+  void Open();
   bool FillBuffer();
   [[noreturn]] void Fail(int errorCode, std::string_view action) const;
 

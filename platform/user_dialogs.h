@@ -135,9 +135,9 @@ class HeadlessUserDialogs : public UserDialogs {
 // Shows the busy cursor for its lifetime.
 class BusyCursor {
  public:
-  explicit BusyCursor(UserDialogs& dialogs = Dialogs()) : dialogs_(dialogs) {
-    dialogs_.BeginBusyCursor();
-  }
+  // The dialogs installed now end the busy state they began, even when
+  // others are installed meanwhile.
+  BusyCursor() : dialogs_(Dialogs()) { dialogs_.BeginBusyCursor(); }
   ~BusyCursor() { dialogs_.EndBusyCursor(); }
   BusyCursor(const BusyCursor&) = delete;
   BusyCursor& operator=(const BusyCursor&) = delete;

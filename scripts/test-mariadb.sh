@@ -2,7 +2,9 @@
 # Its data directory and socket live in a fresh temporary folder, it listens
 # on 127.0.0.1 at a free port, root has a known password, and
 # brindle_stop_mariadb (called on exit) stops it and removes everything.
-# The tests find it through the BRINDLE_MYSQL_* variables exported here.
+# The tests find it through the BRINDLE_MYSQL_* variables exported here; a
+# test that needs a server of its own to stop starts one the same way
+# (uniaccess/testing/throwaway_server.h).
 
 brindle_free_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1]); s.close()'
@@ -58,10 +60,25 @@ SQL
   echo "services: MariaDB test server on 127.0.0.1:$port"
 }
 
+# True while the process runs (a zombie no longer does).
+brindle_process_running() {
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+  [[ -n "$state" && "$state" != Z* ]]
+}
+
+# Stops the server of this shell, or of another one when BRINDLE_MYSQL_PID
+# and BRINDLE_MYSQL_DIR are set to its values (a test's own server), and
+# waits until it has gone before removing its files.
 brindle_stop_mariadb() {
   if [[ -n "${BRINDLE_MYSQL_PID:-}" ]]; then
     kill "$BRINDLE_MYSQL_PID" 2>/dev/null || true
     wait "$BRINDLE_MYSQL_PID" 2>/dev/null || true
+    local tries=0
+    while brindle_process_running "$BRINDLE_MYSQL_PID" && ((tries < 600)); do
+      sleep 0.1
+      tries=$((tries + 1))
+    done
     BRINDLE_MYSQL_PID=
   fi
   if [[ -n "${BRINDLE_MYSQL_DIR:-}" && -d "$BRINDLE_MYSQL_DIR" ]]; then

@@ -11,6 +11,7 @@
 #include "platform/errors.h"
 #include "platform/shared_text_file.h"
 #include "platform/text.h"
+#include "platform/user_dialogs.h"
 
 namespace settings {
 namespace {
@@ -86,8 +87,7 @@ mode_t DefaultFileMode() {
 
 }  // namespace
 
-TSectionedIniFile::TSectionedIniFile(std::string fileName, platform::UserDialogs& dialogs)
-    : dialogs_(dialogs) {
+TSectionedIniFile::TSectionedIniFile(std::string fileName) {
   SetFileName(std::move(fileName));
 }
 
@@ -114,8 +114,7 @@ void TSectionedIniFile::Load() {
     modified_ = false;
     return;
   }
-  platform::SharedTextFile file(fileName_, platform::TextFileMode::kReset, kTextBufferSize,
-                                dialogs_);
+  platform::SharedTextFile file(fileName_, platform::TextFileMode::kReset, kTextBufferSize);
   TSection* section = nullptr;
   std::string raw;
   while (file.ReadLine(raw)) {
@@ -365,8 +364,7 @@ bool TSectionedIniFile::ReplaceFile() {
         ::stat(fileName_.c_str(), &old) == 0 ? (old.st_mode & 07777) : DefaultFileMode();
     ::chmod(tempName.c_str(), mode);
     try {
-      platform::SharedTextFile file(tempName, platform::TextFileMode::kRewrite, kTextBufferSize,
-                                    dialogs_);
+      platform::SharedTextFile file(tempName, platform::TextFileMode::kRewrite, kTextBufferSize);
       platform::StringList lines;
       GetStrings(lines);
       for (const std::string& line : lines) {
@@ -382,14 +380,14 @@ bool TSectionedIniFile::ReplaceFile() {
     if (fd >= 0) {
       ::unlink(tempName.c_str());
     }
-    dialogs_.ShowError("nem irható", "error");
-    dialogs_.RequestTerminate();
+    platform::Dialogs().ShowError("nem irható", "error");
+    platform::Dialogs().RequestTerminate();
     return false;
   }
   if (::rename(tempName.c_str(), fileName_.c_str()) != 0) {
     ::unlink(tempName.c_str());
-    dialogs_.ShowError("nem törölhető", "error");
-    dialogs_.RequestTerminate();
+    platform::Dialogs().ShowError("nem törölhető", "error");
+    platform::Dialogs().RequestTerminate();
     return false;
   }
   return true;

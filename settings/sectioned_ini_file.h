@@ -22,7 +22,6 @@
 #include <string_view>
 
 #include "platform/string_list.h"
-#include "platform/user_dialogs.h"
 #include "settings/section_list.h"
 
 namespace settings {
@@ -47,9 +46,8 @@ class TSectionedIniFile {
   static constexpr std::size_t kTextBufferSize = 28672;
 
   // Loads the file; a missing file gives an empty store. Failures to replace
-  // the file later are reported through dialogs.
-  explicit TSectionedIniFile(std::string fileName,
-                             platform::UserDialogs& dialogs = platform::Dialogs());
+  // the file later are reported through the installed user dialogs.
+  explicit TSectionedIniFile(std::string fileName);
   // Writes the file when anything changed.
   ~TSectionedIniFile();
   TSectionedIniFile(const TSectionedIniFile&) = delete;
@@ -101,7 +99,6 @@ class TSectionedIniFile {
   bool ReplaceFile();
 
   std::string fileName_;
-  platform::UserDialogs& dialogs_;
   TSectionList sections_;
   std::size_t currentSection_ = 0;
   bool modified_ = false;

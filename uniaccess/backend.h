@@ -3,6 +3,9 @@
 // for the whole process (see sql_mode.h); database components and datasets
 // reach their engine only through it.
 //
+// Backends report failures to their caller (return values, LastError, the
+// problem text of FetchRow); the components show them to the user.
+//
 // A connection handle is owned by its database component; datasets borrow
 // it. A result belongs to the dataset that opened it and is freed by
 // destroying it.
@@ -90,9 +93,12 @@ class Backend {
   // Bytes of a record image of these fields.
   virtual int RecordSize(const RecordLayout& layout);
   // Converts one row (0-based) of the result into a record image laid out
-  // by DescribeFields' fields; false when the row cannot be read.
+  // by DescribeFields' fields; false when the row cannot be read. A value
+  // that cannot be converted is left empty and described in `problem` (the
+  // row still counts as read): backends never talk to the user themselves,
+  // the dataset shows what they report.
   virtual bool FetchRow(BackendResult& result, int64_t row, const RecordLayout& layout,
-                        uint8_t* image) = 0;
+                        uint8_t* image, std::string& problem) = 0;
   // Whether the text of a string field that has a value still stands for
   // none (engines whose drivers give NULL and empty text alike).
   virtual bool IsNullString(std::string_view text) const { return text.empty(); }

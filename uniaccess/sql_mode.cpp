@@ -76,6 +76,19 @@ std::string NextObjectName(std::string_view prefix) {
   return std::string(prefix) + std::to_string(state.nameCounter++);
 }
 
+bool HasBackendFor(int sqlMode) {
+  return Slots().factories.count(sqlMode) > 0;
+}
+
+std::string NoBackendMessage(int sqlMode) {
+  std::string message =
+      "No database backend is available for the SQL mode " + std::to_string(sqlMode);
+  if (sqlMode >= 0 && sqlMode < kSqlModeCount) {
+    message += std::string(" (") + SqlModeNames()[static_cast<size_t>(sqlMode)] + ")";
+  }
+  return message;
+}
+
 void RegisterBackendFactory(int sqlMode, BackendFactory factory) {
   Slots().factories[sqlMode] = factory;
 }

@@ -43,8 +43,15 @@ void SetDataDirectory(std::string_view path);
 // A unique engine object name: prefix + counter, the counter then increases.
 std::string NextObjectName(std::string_view prefix);
 
+// Whether the mode has a backend (a factory registered for it).
+bool HasBackendFor(int sqlMode);
+// What the user is told when a connection is asked for in a mode without a
+// backend: "No database backend is available for the SQL mode 3 (MSSQL)".
+std::string NoBackendMessage(int sqlMode);
+
 // Installs the backend of the current mode and sets the system database
-// and backend names. A mode without a backend leaves the last one in force.
+// and backend names. A mode without a backend leaves the last one in force
+// (the database component refuses to connect in such a mode).
 // Returns the backend now in force (null when none was ever installed).
 Backend* InstallBackendForCurrentMode();
 // The backend in force, or null.

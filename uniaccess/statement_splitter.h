@@ -3,6 +3,12 @@
 // statement only outside quoted literals ('...' and "...", with backslash
 // escapes and doubled quotes), backquoted names and comments ("-- " and "#"
 // to the end of the line, "/* ... */").
+//
+// The client has two more rules, in app/core/sql_text.h: the editor's last
+// statement (after its last ";", wherever it stands: what the user typed
+// last) and the batch reader's (a line ending in ";", so files stream line
+// by line). This one sees a whole text, so it can respect literals; the
+// query component runs each piece it returns on its own.
 
 #include <string>
 #include <string_view>

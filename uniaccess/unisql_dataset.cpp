@@ -8,6 +8,7 @@
 #include "dataset/dataset_errors.h"
 #include "platform/errors.h"
 #include "platform/user_dialogs.h"
+#include "uniaccess/sql_mode.h"
 
 namespace uniaccess {
 
@@ -21,6 +22,7 @@ using dataset::TRecordBuffer;
 namespace {
 
 constexpr const char* kDatabaseNotDefined = "Database not defined!";
+constexpr const char* kNotConnected = "Not connected to a database";
 
 }  // namespace
 
@@ -33,6 +35,22 @@ Tunisqldataset::~Tunisqldataset() {
 void Tunisqldataset::Show(const std::string& text) {
   lastRunFailed_ = true;
   platform::Dialogs().ShowError(text);
+}
+
+Backend* Tunisqldataset::BackendToRun() {
+  if (database_ == nullptr) {
+    Show(kDatabaseNotDefined);
+    return nullptr;
+  }
+  if (!database_->Connected()) {
+    Show(kNotConnected);
+    return nullptr;
+  }
+  Backend* backend = InstalledBackend();
+  if (backend == nullptr) {
+    Show(NoBackendMessage(GlobalSqlModeState().sqlMode));
+  }
+  return backend;
 }
 
 Backend* Tunisqldataset::InstalledBackend() const {
@@ -60,7 +78,7 @@ void Tunisqldataset::SaveStatementForTesting(const std::string& text) const {
 }
 
 std::unique_ptr<BackendResult> Tunisqldataset::RunForResult(BackendConnection* handle) {
-  Backend* backend = InstalledBackend();
+  Backend* backend = BackendToRun();
   if (backend == nullptr)
     return nullptr;
   const std::string text = JoinedStatement();
@@ -95,16 +113,7 @@ void Tunisqldataset::InternalOpen() {
   row_ = -1;
   rowCount_ = 0;
   result_.reset();
-  handle_ = nullptr;
-  if (database_ == nullptr) {
-    Show(kDatabaseNotDefined);
-    FillFieldDefs({});
-    layout_ = RecordLayout();
-    recordSize_ = 0;
-    imageSize_ = 5;
-    return;
-  }
-  handle_ = database_->Handle();
+  handle_ = database_ != nullptr ? database_->Handle() : nullptr;
   result_ = RunForResult(handle_);
   if (!result_) {
     handle_ = nullptr;
@@ -142,13 +151,10 @@ void Tunisqldataset::InternalInitFieldDefs() {
     return;
   }
   // Asked while closed: run the statement on a private result.
-  if (database_ == nullptr) {
-    Show(kDatabaseNotDefined);
-    return;
-  }
   PrepareStatement();
   platform::BusyCursor busy;
-  std::unique_ptr<BackendResult> result = RunForResult(database_->Handle());
+  std::unique_ptr<BackendResult> result =
+      RunForResult(database_ != nullptr ? database_->Handle() : nullptr);
   if (result)
     FillFieldDefs(InstalledBackend()->DescribeFields(*result));
 }
@@ -160,14 +166,10 @@ void Tunisqldataset::ExecSQL() {
 
 void Tunisqldataset::ExecuteStatement(const std::string& text) {
   platform::BusyCursor busy;
-  if (database_ == nullptr) {
-    Show(kDatabaseNotDefined);
-    return;
-  }
-  BackendConnection* handle = database_->Handle();
-  Backend* backend = InstalledBackend();
+  Backend* backend = BackendToRun();
   if (backend == nullptr)
     return;
+  BackendConnection* handle = database_->Handle();
   SaveStatementForTesting(text);
   if (!backend->Execute(handle, text))
     Show(backend->LastError(handle));
@@ -193,8 +195,14 @@ bool Tunisqldataset::ReadRow(int row, TRecordBuffer buffer) {
                 std::min(entry->second->size(), static_cast<size_t>(recordSize_)));
   } else {
     Backend* backend = InstalledBackend();
-    if (!result_ || backend == nullptr || !backend->FetchRow(*result_, row, layout_, buffer)) {
-      if (backend != nullptr)
+    if (!result_ || backend == nullptr)
+      return false;
+    problem_.clear();
+    const bool read = backend->FetchRow(*result_, row, layout_, buffer, problem_);
+    if (!problem_.empty())
+      Show(problem_);
+    if (!read) {
+      if (problem_.empty())
         Show(backend->LastError(handle_));
       return false;
     }

@@ -23,7 +23,7 @@
 #include "platform/string_list.h"
 #include "uniaccess/backend.h"
 #include "uniaccess/record_layout.h"
-#include "uniaccess/uni_sql_database.h"
+#include "uniaccess/unisql_database.h"
 
 namespace uniaccess {
 
@@ -69,6 +69,10 @@ class Tunisqldataset : public dataset::TDataSet {
   void ExecuteStatement(const std::string& text);
   // Shows a failure through the installed dialogs and remembers it.
   void Show(const std::string& text);
+  // The backend a statement runs through; null (and the reason shown) when
+  // the dataset has no database, the database is not connected or no
+  // backend is installed.
+  Backend* BackendToRun();
   void ResetRunFailure() { lastRunFailed_ = false; }
 
   int RecordBufferSize() override { return imageSize_; }
@@ -121,6 +125,9 @@ class Tunisqldataset : public dataset::TDataSet {
   bool open_ = false;
   bool lastRunFailed_ = false;
   ChangeCache cache_;
+  // What the backend reported about the row just read; kept so that reading
+  // allocates nothing while rows convert cleanly.
+  std::string problem_;
 };
 
 }  // namespace uniaccess

@@ -110,12 +110,19 @@ std::string TUniSQLTable::KeyWhere() const {
   return "WHERE " + items + ";" + kCrLf;
 }
 
-std::string TUniSQLTable::ValueLiteral(const TField& field) const {
+std::vector<TUniSQLTable::ColumnType> TUniSQLTable::ColumnTypes() {
+  Backend* backend = InstalledBackend();
+  if (backend == nullptr || Database() == nullptr)
+    return {};
+  return backend->ColumnTypes(Database()->Handle(), tablename_);
+}
+
+std::string TUniSQLTable::FieldLiteral(const TField& field) const {
   return FieldSqlLiteral(*InstalledBackend(), Handle(), field);
 }
 
 void TUniSQLTable::Run(const std::string& statement) {
-  Backend* backend = InstalledBackend();
+  Backend* backend = BackendToRun();
   if (backend == nullptr)
     return;
   if (!backend->Execute(Handle(), statement))
@@ -174,7 +181,7 @@ void TUniSQLTable::InternalPost() {
         if (helper && field.FieldName() == autoIncField_ && !IsString(field.DataType())) {
           field.SetAsLargeInt(number);
         }
-        values += ValueLiteral(field);
+        values += FieldLiteral(field);
       }
       Run("INSERT INTO " + tablename_ + kCrLf + "(" + names + ") VALUES" + kCrLf + "(" + values +
           ");");
@@ -202,7 +209,7 @@ void TUniSQLTable::InternalPost() {
       continue;
     if (!items.empty())
       items += ",";
-    items += field.FieldName() + "=" + ValueLiteral(field);
+    items += field.FieldName() + "=" + FieldLiteral(field);
   }
   Run("UPDATE " + tablename_ + " SET" + kCrLf + items + kCrLf + keyWhere_);
   StoreInCache(row);

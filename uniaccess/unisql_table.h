@@ -10,6 +10,7 @@
 // shape the statement of the next open.
 
 #include <string>
+#include <vector>
 
 #include "platform/string_list.h"
 #include "uniaccess/unisql_dataset.h"
@@ -36,6 +37,14 @@ class TUniSQLTable : public Tunisqldataset {
   std::string KeyWhere() const;
   // The indexes of the table, as the backend lists them.
   platform::StringList GetIndexNames();
+  // Each column of the table with its type as the server declares it, in
+  // column order; empty when the backend cannot tell.
+  using ColumnType = Backend::ColumnType;
+  std::vector<ColumnType> ColumnTypes();
+  // The SQL literal of a field's value for the installed backend, as the
+  // table's own write statements carry it (see sql_literals.h).
+  // REQUIRES: the table is open.
+  std::string FieldLiteral(const dataset::TField& field) const;
 
  protected:
   void PrepareStatement() override;
@@ -50,7 +59,6 @@ class TUniSQLTable : public Tunisqldataset {
   // Whether a field carries a value that statements read and write.
   bool Writable(const dataset::TField& field) const;
   std::string KeyItem(const dataset::TField& field) const;
-  std::string ValueLiteral(const dataset::TField& field) const;
   int64_t NextAutoIncNumber(class TUniSQLQuery& helper);
   void Run(const std::string& statement);
   void StoreInCache(int row);

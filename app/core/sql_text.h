@@ -24,6 +24,14 @@ struct LastStatement {
 };
 // Trims the editor text, drops one final ";", and takes the text after the
 // last ";" that is neither its first nor its last character.
+//
+// One of three rules for where a statement ends, each kept on purpose:
+// this one sees only the editor's last ";" (quotes and comments included),
+// since "the statement typed last" is what F3 means; BatchStatementReader
+// below ends a statement at a line ending in ";", so a file streams line by
+// line without reading it whole; uniaccess/statement_splitter.h cuts one
+// text at every ";" outside literals and comments, which is what the server
+// needs to run a script piece by piece.
 LastStatement PickLastStatement(std::string_view editorText);
 
 // The query with its ORDER BY clause (and whatever followed it) replaced by
@@ -33,6 +41,8 @@ std::vector<std::string> OrderedByColumn(const std::vector<std::string>& sqlLine
 // The lines of a text file's next statement for a batch run: lines are
 // added until one ends with ";" (the first line is judged trimmed, later
 // ones as they are). Empty lines after the first are added as one blank.
+// The other two statement-end rules (the editor's last statement above,
+// the ";" splitting of uniaccess/statement_splitter.h) say why each differs.
 class BatchStatementReader {
  public:
   // REQUIRES: readLine returns false at the end of the input.

@@ -5,7 +5,6 @@
 #include "platform/errors.h"
 #include "platform/format_settings.h"
 #include "platform/text.h"
-#include "uniaccess/sql_literals.h"
 
 namespace app {
 
@@ -16,11 +15,9 @@ constexpr int kProgressStep = 1000;
 // The server's type of each field, in field order; empty when the backend
 // cannot tell. A column the dataset does not carry would be lost, so such a
 // table is refused.
-std::vector<std::string> ServerTypes(uniaccess::TUniSQLTable& table, uniaccess::Backend& backend,
-                                     uniaccess::BackendConnection* handle) {
+std::vector<std::string> ServerTypes(uniaccess::TUniSQLTable& table) {
   std::vector<std::string> types;
-  const std::vector<uniaccess::Backend::ColumnType> columns =
-      backend.ColumnTypes(handle, table.Tablename());
+  const std::vector<uniaccess::TUniSQLTable::ColumnType> columns = table.ColumnTypes();
   if (columns.empty())
     return types;
   std::string missing;
@@ -47,10 +44,8 @@ std::vector<std::string> ServerTypes(uniaccess::TUniSQLTable& table, uniaccess::
 
 void WriteTableDump(platform::SharedTextFile& file, uniaccess::TUniSQLTable& table,
                     const std::string& database, const DumpProgress& progress) {
-  uniaccess::Backend& backend = *table.Database()->ActiveBackend();
-  uniaccess::BackendConnection* handle = table.Database()->Handle();
   const std::string& name = table.Tablename();
-  const std::vector<std::string> types = ServerTypes(table, backend, handle);
+  const std::vector<std::string> types = ServerTypes(table);
   file.WriteLine("/*  " + database + "." + name + " " + platform::DateTimeToStr(platform::Now()) +
                  " */");
   file.WriteLine("/* --------------------------------------------- */");
@@ -59,15 +54,16 @@ void WriteTableDump(platform::SharedTextFile& file, uniaccess::TUniSQLTable& tab
        TableScript(ScriptPart::kTable, name, table, {}, types.empty() ? nullptr : &types)) {
     file.WriteLine(line);
   }
-  table.DisableControls();
-  int rows = 0;
-  try {
+  {
+    const dataset::ControlsDisabled quiet(table);
+    int rows = 0;
+    std::string values;
     for (table.First(); !table.Eof(); table.Next()) {
-      std::string values;
+      values.clear();
       for (int i = 0; i < table.FieldCount(); ++i) {
         if (i > 0)
           values += ",";
-        values += uniaccess::FieldSqlLiteral(backend, handle, table.Fields(i));
+        values += table.FieldLiteral(table.Fields(i));
       }
       file.WriteLine("INSERT INTO " + name + " VALUES(" + values + ");");
       if (++rows % kProgressStep == 0 && progress && !progress(rows)) {
@@ -75,38 +71,45 @@ void WriteTableDump(platform::SharedTextFile& file, uniaccess::TUniSQLTable& tab
                             " rows");
       }
     }
-  } catch (...) {
-    table.EnableControls();
-    throw;
   }
-  table.EnableControls();
   for (const std::string& line : DumpIndexScript(name, table.GetIndexNames())) {
     file.WriteLine(line);
   }
 }
 
-bool RunBatch(platform::SharedTextFile& file, uniaccess::TUniSQLQuery& query,
-              const DumpProgress& progress) {
+BatchResult RunBatch(platform::SharedTextFile& file, uniaccess::TUniSQLQuery& query,
+                     const DumpProgress& progress) {
   constexpr int kStatementStep = 100;
-  int statements = 0;
-  bool succeeded = true;
-  auto readLine = [&file](std::string& line) { return file.ReadLine(line); };
+  BatchResult result;
+  int linesRead = 0;
+  auto readLine = [&file, &linesRead](std::string& line) {
+    if (!file.ReadLine(line))
+      return false;
+    ++linesRead;
+    return true;
+  };
   query.SetSQL(platform::StringList{});
   for (bool more = true; more;) {
+    const int firstLine = linesRead + 1;
     const std::vector<std::string> lines = BatchStatementReader::Next(readLine, more);
     if (lines.empty())
       break;
     query.SetSQL(platform::StringList(lines));
     query.ExecSQL();
-    if (query.LastRunFailed())
-      succeeded = false;
     query.SetSQL(platform::StringList{});
-    if (++statements % kStatementStep == 0 && progress && !progress(statements)) {
-      throw DumpCancelled("The batch run was cancelled after " + std::to_string(statements) +
-                          " statements");
+    ++result.statementsRun;
+    if (query.LastRunFailed()) {
+      // The server's text has been shown; what follows may depend on it.
+      result.failedStatement = result.statementsRun;
+      result.failedLine = firstLine;
+      return result;
+    }
+    if (result.statementsRun % kStatementStep == 0 && progress && !progress(result.statementsRun)) {
+      throw DumpCancelled("The batch run was cancelled after " +
+                          std::to_string(result.statementsRun) + " statements");
     }
   }
-  return succeeded;
+  return result;
 }
 
 }  // namespace app

@@ -31,10 +31,20 @@ class DumpCancelled : public platform::Exception {
 void WriteTableDump(platform::SharedTextFile& file, uniaccess::TUniSQLTable& table,
                     const std::string& database, const DumpProgress& progress = {});
 
-// Runs the file through the query; false when a statement failed (its
-// error has been shown). Errors raised by the data access propagate;
-// DumpCancelled when the progress callback cancels.
-bool RunBatch(platform::SharedTextFile& file, uniaccess::TUniSQLQuery& query,
-              const DumpProgress& progress = {});
+// How far a batch run came.
+struct BatchResult {
+  int statementsRun = 0;    // the failed one included
+  int failedStatement = 0;  // 1-based; 0 when every statement ran
+  int failedLine = 0;       // the file line that statement starts on
+  bool Succeeded() const { return failedStatement == 0; }
+};
+
+// Runs the file through the query, statement by statement, and stops at the
+// first statement that fails (its error has been shown): later statements
+// usually build on it, and a dump would otherwise pour out one error per
+// row. Errors raised by the data access propagate; DumpCancelled when the
+// progress callback cancels.
+BatchResult RunBatch(platform::SharedTextFile& file, uniaccess::TUniSQLQuery& query,
+                     const DumpProgress& progress = {});
 
 }  // namespace app

@@ -8,14 +8,15 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "platform/qt/qt_text.h"
+
 namespace app {
 namespace {
 
 using platform::DialogButton;
 
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using platform::qt::QText;
+using platform::qt::StdText;
 
 struct ButtonPair {
   DialogButton ours;
@@ -69,12 +70,12 @@ QMessageBox::Icon IconOf(platform::MessageKind kind) {
 }
 
 QString CaptionOr(std::string_view caption) {
-  return caption.empty() ? QApplication::applicationName() : Q(caption);
+  return caption.empty() ? QApplication::applicationName() : QText(caption);
 }
 
 // Sets up a file dialog from a request; the dialog is run by the caller.
 void Prepare(QFileDialog& dialog, const platform::FileDialogRequest& request) {
-  dialog.setWindowTitle(Q(request.title));
+  dialog.setWindowTitle(QText(request.title));
   const QStringList filters = QtNameFilters(request.filter);
   if (!filters.isEmpty()) {
     dialog.setNameFilters(filters);
@@ -84,13 +85,13 @@ void Prepare(QFileDialog& dialog, const platform::FileDialogRequest& request) {
     }
   }
   if (!request.defaultExtension.empty()) {
-    dialog.setDefaultSuffix(Q(request.defaultExtension));
+    dialog.setDefaultSuffix(QText(request.defaultExtension));
   }
   if (!request.initialDirectory.empty()) {
-    dialog.setDirectory(Q(request.initialDirectory));
+    dialog.setDirectory(QText(request.initialDirectory));
   }
   if (!request.fileName.empty()) {
-    dialog.selectFile(Q(request.fileName));
+    dialog.selectFile(QText(request.fileName));
   }
 }
 
@@ -99,7 +100,7 @@ std::optional<platform::FileDialogResult> RunFileDialog(QFileDialog& dialog) {
     return std::nullopt;
   }
   platform::FileDialogResult result;
-  result.fileName = dialog.selectedFiles().first().toStdString();
+  result.fileName = StdText(dialog.selectedFiles().first());
   const int index = dialog.nameFilters().indexOf(dialog.selectedNameFilter());
   result.filterIndex = index < 0 ? 1 : index + 1;
   return result;
@@ -108,7 +109,7 @@ std::optional<platform::FileDialogResult> RunFileDialog(QFileDialog& dialog) {
 }  // namespace
 
 QStringList QtNameFilters(const std::string& filter) {
-  const QStringList parts = Q(filter).split('|');
+  const QStringList parts = QText(filter).split('|');
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QStringList patterns;
@@ -127,7 +128,7 @@ QStringList QtNameFilters(const std::string& filter) {
 }
 
 DialogButton QtUserDialogs::ShowMessageBox(const platform::MessageRequest& request) {
-  QMessageBox box(IconOf(request.kind), CaptionOr(request.caption), Q(request.text),
+  QMessageBox box(IconOf(request.kind), CaptionOr(request.caption), QText(request.text),
                   QMessageBox::NoButton, QApplication::activeWindow());
   for (const ButtonPair& pair : kButtons) {
     if (platform::HasButton(request.buttons, pair.ours)) {
@@ -150,12 +151,13 @@ std::optional<std::string> QtUserDialogs::InputBox(std::string_view caption,
                                                    std::string_view prompt,
                                                    std::string_view initialText) {
   bool ok = false;
-  const QString text = QInputDialog::getText(QApplication::activeWindow(), CaptionOr(caption),
-                                             Q(prompt), QLineEdit::Normal, Q(initialText), &ok);
+  const QString text =
+      QInputDialog::getText(QApplication::activeWindow(), CaptionOr(caption), QText(prompt),
+                            QLineEdit::Normal, QText(initialText), &ok);
   if (!ok) {
     return std::nullopt;
   }
-  return text.toStdString();
+  return StdText(text);
 }
 
 std::optional<platform::FileDialogResult> QtUserDialogs::OpenFileDialog(
@@ -177,7 +179,7 @@ std::optional<platform::FileDialogResult> QtUserDialogs::SaveFileDialog(
 }
 
 std::optional<platform::FontChoice> QtUserDialogs::FontDialog(const platform::FontChoice& initial) {
-  QFont font(Q(initial.name), initial.size);
+  QFont font(QText(initial.name), initial.size);
   font.setBold(initial.bold);
   font.setItalic(initial.italic);
   bool ok = false;
@@ -185,7 +187,7 @@ std::optional<platform::FontChoice> QtUserDialogs::FontDialog(const platform::Fo
   if (!ok) {
     return std::nullopt;
   }
-  return platform::FontChoice{chosen.family().toStdString(), chosen.pointSize(), chosen.bold(),
+  return platform::FontChoice{StdText(chosen.family()), chosen.pointSize(), chosen.bold(),
                               chosen.italic()};
 }
 

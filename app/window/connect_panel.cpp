@@ -8,18 +8,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/commands/command_guard.h"
+#include "platform/qt/qt_text.h"
 #include "platform/text.h"
+#include "platform/user_dialogs.h"
 #include "translation/translation.h"
 
 namespace app {
 namespace {
 
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
-std::string S(const QString& text) {
-  return text.toStdString();
-}
+using platform::qt::QText;
+using platform::qt::StdText;
 
 QLineEdit* NamedEdit(QWidget* parent, const char* name) {
   auto* edit = new QLineEdit(parent);
@@ -35,8 +34,7 @@ QLabel* NamedLabel(QWidget* parent, const char* name, const char* caption) {
 
 }  // namespace
 
-TConnectPanel::TConnectPanel(QWidget* parent, platform::UserDialogs& dialogs)
-    : QFrame(parent), dialogs_(dialogs) {
+TConnectPanel::TConnectPanel(QWidget* parent) : QFrame(parent) {
   setObjectName("PanelConnect");
   setFrameShape(QFrame::StyledPanel);
   setAutoFillBackground(true);
@@ -87,18 +85,28 @@ TConnectPanel::TConnectPanel(QWidget* parent, platform::UserDialogs& dialogs)
   outer->addStretch();
 
   connect(CBSQLservers, qOverload<int>(&QComboBox::activated), this,
-          [this](int) { ProfileSelectionChanged(); });
+          [this] { Run([this] { ProfileSelectionChanged(); }); });
   connect(CBSQLsrvMode, qOverload<int>(&QComboBox::activated), this,
-          [this](int) { PanelSqlModeChanged(); });
-  connect(BtnNew, &QPushButton::clicked, this, [this] { NewProfile(); });
-  connect(BtnDelete, &QPushButton::clicked, this, [this] { DeleteProfile(); });
-  connect(BtnSave, &QPushButton::clicked, this, [this] { SaveProfile(); });
+          [this] { Run([this] { PanelSqlModeChanged(); }); });
+  connect(BtnNew, &QPushButton::clicked, this, [this] { Run([this] { NewProfile(); }); });
+  connect(BtnDelete, &QPushButton::clicked, this, [this] { Run([this] { DeleteProfile(); }); });
+  connect(BtnSave, &QPushButton::clicked, this, [this] { Run([this] { SaveProfile(); }); });
   connect(BtnConnect, &QPushButton::clicked, this, [this] {
-    if (onConnect) {
-      onConnect();
-    }
+    Run([this] {
+      if (onConnect) {
+        onConnect();
+      }
+    });
   });
   connect(EditSQLsrvPsw, &QLineEdit::returnPressed, BtnConnect, &QPushButton::click);
+}
+
+void TConnectPanel::Run(const std::function<void()>& command) {
+  if (onCommand) {
+    onCommand(command);
+  } else {
+    RunGuarded(nullptr, command);
+  }
 }
 
 void TConnectPanel::LoadProfiles(const std::string& iniPath, const QStringList& sqlModes) {
@@ -109,7 +117,7 @@ void TConnectPanel::LoadProfiles(const std::string& iniPath, const QStringList& 
   records_ = ReadProfileRecords(iniPath);
   CBSQLservers->clear();
   for (const std::string& record : records_) {
-    CBSQLservers->addItem(Q(ParseProfileRecord(record).description));
+    CBSQLservers->addItem(QText(ParseProfileRecord(record).description));
   }
   const int last = ReadLastProfileIndex(iniPath);
   CBSQLservers->setCurrentIndex(last < static_cast<int>(records_.size()) ? last : -1);
@@ -122,13 +130,13 @@ int TConnectPanel::SelectedIndex() const {
 }
 
 void TConnectPanel::ShowProfile(const ConnectionProfile& profile) {
-  EditSQLSrvDesc->setText(Q(profile.description));
+  EditSQLSrvDesc->setText(QText(profile.description));
   CBSQLsrvMode->setCurrentIndex(profile.sqlMode < CBSQLsrvMode->count() ? profile.sqlMode : -1);
-  EditSQLsrvHost->setText(Q(profile.host));
-  EditSQLsrvPort->setText(Q(profile.port));
-  EditSQLsrvUser->setText(Q(profile.user));
-  EditSQLsrvPsw->setText(Q(profile.password));
-  EditSQLsrvpath->setText(Q(profile.path));
+  EditSQLsrvHost->setText(QText(profile.host));
+  EditSQLsrvPort->setText(QText(profile.port));
+  EditSQLsrvUser->setText(QText(profile.user));
+  EditSQLsrvPsw->setText(QText(profile.password));
+  EditSQLsrvpath->setText(QText(profile.path));
   EditSQLsrvpath->setEnabled(profile.sqlMode != 0);
 }
 
@@ -149,19 +157,19 @@ void TConnectPanel::PanelSqlModeChanged() {
 
 ConnectionProfile TConnectPanel::Values() const {
   ConnectionProfile profile;
-  profile.description = S(EditSQLSrvDesc->text());
+  profile.description = StdText(EditSQLSrvDesc->text());
   profile.sqlMode = std::max(0, CBSQLsrvMode->currentIndex());
-  profile.host = S(EditSQLsrvHost->text());
-  profile.port = S(EditSQLsrvPort->text());
-  profile.user = S(EditSQLsrvUser->text());
-  profile.password = S(EditSQLsrvPsw->text());
-  profile.path = S(EditSQLsrvpath->text());
+  profile.host = StdText(EditSQLsrvHost->text());
+  profile.port = StdText(EditSQLsrvPort->text());
+  profile.user = StdText(EditSQLsrvUser->text());
+  profile.password = StdText(EditSQLsrvPsw->text());
+  profile.path = StdText(EditSQLsrvpath->text());
   return profile;
 }
 
 void TConnectPanel::NewProfile() {
   records_.push_back(NewProfileRecord());
-  CBSQLservers->addItem(Q(translation::TranslateText("New Connection")));
+  CBSQLservers->addItem(QText(translation::TranslateText("New Connection")));
   CBSQLservers->setCurrentIndex(CBSQLservers->count() - 1);
   ProfileSelectionChanged();
 }
@@ -182,15 +190,15 @@ void TConnectPanel::SaveProfile() {
   if (index >= 0) {
     const ConnectionProfile profile = Values();
     if (platform::Trim(profile.description).empty()) {
-      dialogs_.ShowMessage(translation::TranslateText("Must write description!"));
+      platform::Dialogs().ShowMessage(translation::TranslateText("Must write description!"));
       return;
     }
     if (profile.description.find('"') != std::string::npos) {
-      dialogs_.ShowMessage(translation::TranslateText("No use \"  in description!"));
+      platform::Dialogs().ShowMessage(translation::TranslateText("No use \"  in description!"));
       return;
     }
     records_[static_cast<std::size_t>(index)] = BuildProfileRecord(profile);
-    CBSQLservers->setItemText(index, Q(profile.description));
+    CBSQLservers->setItemText(index, QText(profile.description));
     CBSQLservers->setCurrentIndex(CBSQLservers->count() - 1);
     ProfileSelectionChanged();
   }

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "app/core/profiles.h"
-#include "platform/user_dialogs.h"
 
 class QComboBox;
 class QLineEdit;
@@ -20,7 +19,7 @@ namespace app {
 
 class TConnectPanel : public QFrame {
  public:
-  TConnectPanel(QWidget* parent, platform::UserDialogs& dialogs);
+  explicit TConnectPanel(QWidget* parent);
 
   // Empties the lists, loads the profiles from the file, selects the one
   // used last and shows its values.
@@ -32,6 +31,8 @@ class TConnectPanel : public QFrame {
 
   // Called by "&Connect" after the panel's own work.
   std::function<void()> onConnect;
+  // Runs the panel's commands (the window passes its command guard).
+  std::function<void(const std::function<void()>&)> onCommand;
 
   // The buttons' commands.
   void NewProfile();
@@ -56,8 +57,8 @@ class TConnectPanel : public QFrame {
  private:
   void WriteAllRecords();
   void ShowProfile(const ConnectionProfile& profile);
+  void Run(const std::function<void()>& command);
 
-  platform::UserDialogs& dialogs_;
   std::string iniPath_;
   std::vector<std::string> records_;
 };

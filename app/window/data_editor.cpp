@@ -3,11 +3,11 @@
 #include <QHeaderView>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <exception>
 
+#include "app/commands/command_guard.h"
+#include "app/commands/data_editor_commands.h"
 #include "dataset/qt/dataset_navigator.h"
 #include "dataset/qt/dataset_table_model.h"
-#include "platform/user_dialogs.h"
 
 namespace app {
 
@@ -44,18 +44,12 @@ TFormdataEditor::~TFormdataEditor() {
 }
 
 void TFormdataEditor::OrderBy(int column) {
-  if (!Table1.Active())
-    return;
-  platform::BusyCursor busy;
-  try {
-    Table1.Close();
-    Table1.SetIndexFields(std::to_string(column + 1));
-    Table1.Open();
-  } catch (const std::exception& error) {
-    platform::Dialogs().ShowError(error.what());
-  }
-  model_->ClearTitleColors();
-  model_->SetTitleColor(column, QColor(255, 0, 0));
+  RunGuarded(nullptr, [this, column] {
+    model_->ClearTitleColors();
+    if (OrderTableBy(Table1, column)) {
+      model_->SetTitleColor(column, QColor(255, 0, 0));
+    }
+  });
 }
 
 }  // namespace app

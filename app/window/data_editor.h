@@ -22,7 +22,8 @@ class TFormdataEditor : public QDialog {
   explicit TFormdataEditor(QWidget* parent = nullptr);
   ~TFormdataEditor() override;
 
-  // Orders the table by the column (0-based); nothing while it is closed.
+  // Orders the table by the column (0-based) and marks its title red;
+  // nothing while the table is closed.
   void OrderBy(int column);
 
   uniaccess::TUniSQLTable Table1;

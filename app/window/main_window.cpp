@@ -20,28 +20,35 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTextBlock>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <filesystem>
 
+#include "app/commands/command_guard.h"
+#include "app/core/command_line.h"
 #include "app/window/about_box.h"
 #include "app/window/connect_panel.h"
 #include "app/window/data_editor.h"
+#include "app/window/main_window_host.h"
+#include "app/window/tree_nodes.h"
 #include "dataset/qt/dataset_table_model.h"
-#include "highlight/qt/sql_editor_colouring.h"
+#include "highlight/qt/sql_editor_coloring.h"
+#include "platform/errors.h"
+#include "platform/qt/qt_text.h"
+#include "platform/user_dialogs.h"
+#include "translation/qt/translate_form.h"
 #include "translation/translation.h"
 #include "uniaccess/sql_mode.h"
 
 namespace app {
 namespace {
 
-QString Q(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using platform::qt::QText;
+using platform::qt::StdText;
+using translation::TranslateText;
 
-constexpr int kMaxLogLines = 200;
 constexpr int kToolbarHeight = 49;
 constexpr int kStatusHeight = 29;
 
@@ -62,27 +69,32 @@ QLabel* NamedLabel(QWidget* parent, const char* name, const char* caption) {
   return label;
 }
 
+QFont FontOf(const std::string& name, int size) {
+  QFont font(QText(name));
+  if (size > 0) {
+    font.setPointSize(size);
+  }
+  return font;
+}
+
+bool IsWithin(const QTreeWidgetItem* node, const QTreeWidgetItem* ancestor) {
+  for (; node != nullptr; node = node->parent()) {
+    if (node == ancestor) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
-TFormBrindle::TFormBrindle(StartupInfo startup, platform::UserDialogs& dialogs)
-    : DB1(dialogs), DB2(dialogs), startup_(std::move(startup)), dialogs_(dialogs) {
+TFormBrindle::TFormBrindle(StartupInfo startup) : startup_(std::move(startup)) {
+  host_ = std::make_unique<MainWindowHost>(*this);
+  commands_ = std::make_unique<ClientCommands>(*host_);
   setObjectName("FormBrindle");
   setWindowTitle("Brindle");
   resize(784, 474);
   setFont(QFont("MS Sans Serif"));
-  // The connections' design-time values; profiles and the command line
-  // replace them.
-  for (uniaccess::TUniSQLDatabase* database : {&DB1, &DB2}) {
-    database->SetUser("root");
-    database->SetHost("más");
-    database->SetPort("3306");
-  }
-  DB1.SetDatabasename("mysql");
-  Q1.SetDatabase(&DB1);
-  DS1.SetDataSet(&Q1);
-  Q2.SetDatabase(&DB2);
-  T2.SetDatabase(&DB2);
-  DS2.SetDataSet(&T2);
 
   auto* central = new QWidget(this);
   central->setObjectName("PanelMain");
@@ -101,18 +113,19 @@ TFormBrindle::TFormBrindle(StartupInfo startup, platform::UserDialogs& dialogs)
 
   // The connection panel covers the editor and the pages while it is shown.
   QWidget* right = SplitterHorizontal->parentWidget();
-  PanelConnect = new TConnectPanel(right, dialogs_);
+  PanelConnect = new TConnectPanel(right);
   static_cast<QGridLayout*>(right->layout())->addWidget(PanelConnect, 0, 0);
   PanelConnect->hide();
+  PanelConnect->onCommand = [this](const std::function<void()>& command) { Guarded(command); };
   PanelConnect->onConnect = [this] { ConnectFromPanel(); };
 
   connect(TreeView, &QTreeWidget::itemExpanded, this,
-          [this](QTreeWidgetItem* node) { ExpandTreeNode(node); });
+          [this](QTreeWidgetItem* node) { Guarded([this, node] { ExpandTreeNode(node); }); });
   TreeView->viewport()->installEventFilter(this);
-  connect(TreeView, &QTreeWidget::itemClicked, this, [this] { TreeClicked(); });
+  OnSignal(TreeView, &QTreeWidget::itemClicked, [this] { TreeClicked(); });
   AboutBox = new TAboutBox(this);
   FormdataEditor = new TFormdataEditor(this);
-  resultModel_->SetDataSource(&DS1);
+  resultModel_->SetDataSource(&components_.DS1);
   MemoSQL->installEventFilter(this);
 }
 
@@ -121,9 +134,34 @@ TFormBrindle::~TFormBrindle() {
   resultModel_->SetDataSource(nullptr);
 }
 
+CommandHost& TFormBrindle::Host() {
+  return *host_;
+}
+
 std::string TFormBrindle::SettingsPath() const {
   return startup_.programDirectory + kSettingsFileName;
 }
+
+void TFormBrindle::Guarded(const std::function<void()>& command) {
+  RunGuarded(host_.get(), command);
+}
+
+template <typename Sender, typename Signal>
+void TFormBrindle::OnSignal(Sender* sender, Signal signal, std::function<void()> command) {
+  connect(sender, signal, this, [this, command = std::move(command)] { Guarded(command); });
+}
+
+QAction* TFormBrindle::MenuItem(QMenu* menu, const char* name, const char* caption,
+                                std::function<void()> command) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  if (command) {
+    OnSignal(action, &QAction::triggered, std::move(command));
+  }
+  return action;
+}
+
+// ---------------------------------------------------------------- layout
 
 void TFormBrindle::BuildToolbar() {
   PanelTop = new QWidget(centralWidget());
@@ -165,15 +203,16 @@ void TFormBrindle::BuildToolbar() {
   row->addWidget(about);
   row->addWidget(exit);
 
-  connect(about, &QToolButton::clicked, this, [this] { AboutBox->exec(); });
-  connect(exit, &QToolButton::clicked, this, &QWidget::close);
-  connect(open, &QToolButton::clicked, this, [this] { OpenSqlFile(); });
-  connect(save, &QToolButton::clicked, this, [this] { SaveSqlFile(); });
-  connect(clear, &QToolButton::clicked, this, [this] { ClearSqlEditor(); });
-  connect(print, &QToolButton::clicked, this, [this] { NotAvailableYet("Print result"); });
-  connect(BtnRun, &QPushButton::clicked, this, [this] { RunLastSql(); });
-  connect(CBSQLmode, qOverload<int>(&QComboBox::activated), this,
-          [this](int) { ApplySqlModeChange(); });
+  OnSignal(about, &QToolButton::clicked, [this] { AboutBox->exec(); });
+  OnSignal(exit, &QToolButton::clicked, [this] { close(); });
+  OnSignal(open, &QToolButton::clicked, [this] { commands_->files.OpenSqlFile(); });
+  OnSignal(save, &QToolButton::clicked, [this] { commands_->files.SaveSqlFile(); });
+  OnSignal(clear, &QToolButton::clicked, [this] { commands_->files.ClearSqlEditor(); });
+  OnSignal(print, &QToolButton::clicked, [this] { NotAvailableYet("Print result"); });
+  OnSignal(BtnRun, &QPushButton::clicked, [this] { commands_->sql.RunLastSql(); });
+  connect(CBSQLmode, qOverload<int>(&QComboBox::activated), this, [this](int mode) {
+    Guarded([this, mode] { commands_->connection.ChangeSqlMode(std::max(0, mode)); });
+  });
 }
 
 void TFormBrindle::BuildStatusPanel() {
@@ -196,8 +235,10 @@ void TFormBrindle::BuildStatusPanel() {
   row->addWidget(CBLanguages);
   row->addWidget(NamedLabel(PanelStatus, "LabelRowsNo", "Rows No:"));
   row->addWidget(EditRowNo);
-  connect(CBLanguages, qOverload<int>(&QComboBox::activated), this, [this](int) {
-    dialogs_.ShowMessage(translation::TranslateText("Restart this application, Please!"));
+  connect(CBLanguages, qOverload<int>(&QComboBox::activated), this, [this] {
+    Guarded([] {
+      platform::Dialogs().ShowMessage(TranslateText("Restart this application, Please!"));
+    });
   });
 }
 
@@ -233,8 +274,9 @@ void TFormBrindle::BuildWorkArea() {
   resultModel_ = new dataset::qt::DatasetTableModel(DBGrid);
   DBGrid->setModel(resultModel_);
   DBGrid->verticalHeader()->setDefaultSectionSize(DBGrid->fontMetrics().height() + 6);
-  connect(DBGrid->horizontalHeader(), &QHeaderView::sectionClicked, this,
-          [this](int column) { OrderResultBy(column); });
+  connect(DBGrid->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+    Guarded([this, column] { commands_->result.OrderResultBy(column); });
+  });
   auto* resultPage = new QWidget;
   resultPage->setObjectName("TabResult");
   auto* resultLayout = new QVBoxLayout(resultPage);
@@ -252,162 +294,117 @@ void TFormBrindle::BuildWorkArea() {
 
   SplitterVertical->setStretchFactor(1, 1);
   SplitterHorizontal->setStretchFactor(0, 1);
-  connect(SplitterVertical, &QSplitter::splitterMoved, this, [this] { ClampTreeWidth(); });
-  connect(SplitterHorizontal, &QSplitter::splitterMoved, this, [this] { ClampBottomHeight(); });
-}
-
-QAction* TFormBrindle::MenuItem(QMenu* menu, const char* name, const char* caption) {
-  QAction* action = menu->addAction(caption);
-  action->setObjectName(name);
-  return action;
+  OnSignal(SplitterVertical, &QSplitter::splitterMoved, [this] { ClampTreeWidth(); });
+  OnSignal(SplitterHorizontal, &QSplitter::splitterMoved, [this] { ClampBottomHeight(); });
 }
 
 void TFormBrindle::BuildMenus() {
   QMenuBar* bar = menuBar();
   QMenu* file = bar->addMenu("&File");
   file->menuAction()->setObjectName("File1");
-  connect(MenuItem(file, "OpenSQLfile1", "&Open SQL file"), &QAction::triggered, this,
-          [this] { OpenSqlFile(); });
-  connect(MenuItem(file, "SaveSQLas1", "&Save SQL as"), &QAction::triggered, this,
-          [this] { SaveSqlFile(); });
+  MenuItem(file, "OpenSQLfile1", "&Open SQL file", [this] { commands_->files.OpenSqlFile(); });
+  MenuItem(file, "SaveSQLas1", "&Save SQL as", [this] { commands_->files.SaveSqlFile(); });
   file->addSeparator();
-  connect(MenuItem(file, "Exit1", "&Exit"), &QAction::triggered, this, &QWidget::close);
+  MenuItem(file, "Exit1", "&Exit", [this] { close(); });
 
   QMenu* database = bar->addMenu("&Database");
   database->menuAction()->setObjectName("Database1");
-  actionCreateDatabase_ = MenuItem(database, "Create1", "&Create");
-  actionDropDatabase_ = MenuItem(database, "Drop1", "&Drop");
-  actionExport_ = MenuItem(database, "Export1", "&Export");
-  actionImport_ = MenuItem(database, "Import1", "&Import");
-  connect(actionCreateDatabase_, &QAction::triggered, this, [this] { CreateDatabase(); });
-  connect(actionDropDatabase_, &QAction::triggered, this, [this] { DropDatabase(); });
-  connect(actionExport_, &QAction::triggered, this, [this] { ExportNode(); });
-  connect(actionImport_, &QAction::triggered, this, [this] { ImportNode(); });
+  MenuItem(database, "Create1", "&Create", [this] { commands_->objects.CreateDatabase(); });
+  MenuItem(database, "Drop1", "&Drop", [this] { commands_->objects.DropDatabase(); });
+  MenuItem(database, "Export1", "&Export", [this] { commands_->transfers.ExportNode(); });
+  MenuItem(database, "Import1", "&Import", [this] { commands_->transfers.ImportNode(); });
   MenuItem(database, "Reindex1", "&Reindex");  // no command attached
 
   QMenu* tools = bar->addMenu("&Tools");
   tools->menuAction()->setObjectName("Tools1");
-  connect(MenuItem(tools, "Mergetables1", "Merge tables"), &QAction::triggered, this,
-          [this] { NotAvailableYet("Merge tables"); });
-  connect(MenuItem(tools, "SQLbuilder1", "SQL builder"), &QAction::triggered, this,
-          [this] { NotAvailableYet("SQL builder"); });
+  MenuItem(tools, "Mergetables1", "Merge tables", [this] { NotAvailableYet("Merge tables"); });
+  MenuItem(tools, "SQLbuilder1", "SQL builder", [this] { NotAvailableYet("SQL builder"); });
 
   QMenu* run = bar->addMenu("&Run");
   run->menuAction()->setObjectName("Run1");
-  actionRunLast_ = MenuItem(run, "RunLastSQL1", "F3 &Run Last SQL");
-  actionRunAll_ = MenuItem(run, "RunAllSQL1", "Run &All SQL");
-  connect(actionRunLast_, &QAction::triggered, this, [this] { RunLastSql(); });
-  connect(actionRunAll_, &QAction::triggered, this, [this] { RunAllSql(); });
+  MenuItem(run, "RunLastSQL1", "F3 &Run Last SQL", [this] { commands_->sql.RunLastSql(); });
+  MenuItem(run, "RunAllSQL1", "Run &All SQL", [this] { commands_->sql.RunAllSql(); });
 
   QAction* reconnect = bar->addAction("ReConnect");
   reconnect->setObjectName("ReConnect1");
-  connect(reconnect, &QAction::triggered, this, [this] { ShowConnectPanel(); });
+  OnSignal(reconnect, &QAction::triggered, [this] { ShowConnectPanel(); });
 
   QMenu* help = bar->addMenu("&Help");
   help->menuAction()->setObjectName("Help1");
-  connect(MenuItem(help, "About1", "About"), &QAction::triggered, this,
-          [this] { AboutBox->exec(); });
-  connect(MenuItem(help, "SQLsintax1", "SQL sintax"), &QAction::triggered, this,
-          [this] { OpenHelpFile(languageDirectory_ + "/SQLsyntax.htm", false); });
-  connect(MenuItem(help, "Licence1", "Licence"), &QAction::triggered, this,
-          [this] { OpenHelpFile(languageDirectory_ + "/GNUGPLLicence.rtf", false); });
-  connect(MenuItem(help, "MySQLhelp1", "MySQL help"), &QAction::triggered, this,
-          [this] { OpenHelpFile(settings_.helpMysql, true); });
-  connect(MenuItem(help, "Interbasehelp1", "Interbase help"), &QAction::triggered, this,
-          [this] { OpenHelpFile(settings_.helpIb, true); });
-  connect(MenuItem(help, "BDEHelp1", "BDE Help"), &QAction::triggered, this,
-          [this] { OpenHelpFile(settings_.helpBde, true); });
-  connect(MenuItem(help, "KestrelTableHelp1", "KestrelTable Help"), &QAction::triggered, this,
-          [this] { OpenHelpFile(settings_.helpKestrel, true); });
-  connect(MenuItem(help, "MSDEhelp1", "MSDE help"), &QAction::triggered, this,
-          [this] { OpenHelpFile(settings_.helpMsde, true); });
+  MenuItem(help, "About1", "About", [this] { AboutBox->exec(); });
+  MenuItem(help, "SQLsintax1", "SQL sintax",
+           [this] { OpenHelpFile(languageDirectory_ + "/SQLsyntax.htm"); });
+  MenuItem(help, "Licence1", "Licence",
+           [this] { OpenHelpFile(languageDirectory_ + "/GNUGPLLicence.rtf"); });
+  MenuItem(help, "MySQLhelp1", "MySQL help", [this] { OpenHelpFile(settings_.helpMysql); });
+  MenuItem(help, "Interbasehelp1", "Interbase help", [this] { OpenHelpFile(settings_.helpIb); });
+  MenuItem(help, "BDEHelp1", "BDE Help", [this] { OpenHelpFile(settings_.helpBde); });
+  MenuItem(help, "KestrelTableHelp1", "KestrelTable Help",
+           [this] { OpenHelpFile(settings_.helpKestrel); });
+  MenuItem(help, "MSDEhelp1", "MSDE help", [this] { OpenHelpFile(settings_.helpMsde); });
 
   QAction* exitItem = bar->addAction("&Exit");
   exitItem->setObjectName("Exit2");
-  connect(exitItem, &QAction::triggered, this, &QWidget::close);
+  OnSignal(exitItem, &QAction::triggered, [this] { close(); });
 }
 
 void TFormBrindle::BuildPopupMenus() {
   PopupSQL = new QMenu(MemoSQL);
   PopupSQL->setObjectName("PopupSQL");
-  connect(MenuItem(PopupSQL, "RinLastSQL1", "Rin Last SQL"), &QAction::triggered, this,
-          [this] { RunLastSql(); });
-  connect(MenuItem(PopupSQL, "RunAllSQL2", "Run All SQL"), &QAction::triggered, this,
-          [this] { RunAllSql(); });
-  connect(MenuItem(PopupSQL, "OpenSQLfile2", "Open SQL file"), &QAction::triggered, this,
-          [this] { OpenSqlFile(); });
-  connect(MenuItem(PopupSQL, "SaveSQLas2", "Save SQL as"), &QAction::triggered, this,
-          [this] { SaveSqlFile(); });
-  connect(MenuItem(PopupSQL, "ClearSQLeditor1", "Clear SQL editor"), &QAction::triggered, this,
-          [this] { ClearSqlEditor(); });
-  connect(MenuItem(PopupSQL, "SetFont1", "Set Font"), &QAction::triggered, this,
-          [this] { SetFont(1); });
-  memoSqlColouring_ = highlight::AttachSqlEditorColouring(*MemoSQL);
-  QAction& copyAsRtf = memoSqlColouring_->CopyAsRtfAction();
+  MenuItem(PopupSQL, "RinLastSQL1", "Rin Last SQL", [this] { commands_->sql.RunLastSql(); });
+  MenuItem(PopupSQL, "RunAllSQL2", "Run All SQL", [this] { commands_->sql.RunAllSql(); });
+  MenuItem(PopupSQL, "OpenSQLfile2", "Open SQL file", [this] { commands_->files.OpenSqlFile(); });
+  MenuItem(PopupSQL, "SaveSQLas2", "Save SQL as", [this] { commands_->files.SaveSqlFile(); });
+  MenuItem(PopupSQL, "ClearSQLeditor1", "Clear SQL editor",
+           [this] { commands_->files.ClearSqlEditor(); });
+  MenuItem(PopupSQL, "SetFont1", "Set Font", [this] { SetFont(1); });
+  memoSqlColoring_ = highlight::AttachSqlEditorColoring(*MemoSQL);
+  QAction& copyAsRtf = memoSqlColoring_->CopyAsRtfAction();
   copyAsRtf.setObjectName("CopyasRTF1");
   PopupSQL->addAction(&copyAsRtf);
   MemoSQL->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(MemoSQL, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { PopupSQL->exec(MemoSQL->mapToGlobal(at)); });
+          [this](const QPoint& at) { PopupSQL->popup(MemoSQL->mapToGlobal(at)); });
 
   PopupGrid = new QMenu(DBGrid);
   PopupGrid->setObjectName("PopupGrid");
-  connect(MenuItem(PopupGrid, "SaveResult1", "Eredmény &mentése CSV/XML -be"), &QAction::triggered,
-          this, [this] { SaveResult(); });
-  connect(MenuItem(PopupGrid, "Refresh1", "&Frissités"), &QAction::triggered, this,
-          [this] { RefreshResult(); });
-  connect(MenuItem(PopupGrid, "Print1", "&Nyomtatás"), &QAction::triggered, this,
-          [this] { NotAvailableYet("Print result"); });
-  connect(MenuItem(PopupGrid, "Close1", "&Bezárás"), &QAction::triggered, this,
-          [this] { CloseResult(); });
-  connect(MenuItem(PopupGrid, "SetFont3", "Set Font"), &QAction::triggered, this,
-          [this] { SetFont(3); });
+  MenuItem(PopupGrid, "SaveResult1", "Eredmény &mentése CSV/XML -be",
+           [this] { commands_->result.SaveResult(); });
+  MenuItem(PopupGrid, "Refresh1", "&Frissités", [this] { commands_->result.RefreshResult(); });
+  MenuItem(PopupGrid, "Print1", "&Nyomtatás", [this] { NotAvailableYet("Print result"); });
+  MenuItem(PopupGrid, "Close1", "&Bezárás", [this] { commands_->result.CloseResult(); });
+  MenuItem(PopupGrid, "SetFont3", "Set Font", [this] { SetFont(3); });
   DBGrid->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(DBGrid, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { PopupGrid->exec(DBGrid->viewport()->mapToGlobal(at)); });
+          [this](const QPoint& at) { PopupGrid->popup(DBGrid->viewport()->mapToGlobal(at)); });
 
   PopupTree = new QMenu(TreeView);
   PopupTree->setObjectName("PopupTree");
-  auto command = [this](const char* name, const char* caption, auto operation) {
-    connect(MenuItem(PopupTree, name, caption), &QAction::triggered, this, operation);
-  };
-  command("Dropdatabase1", "Drop database", [this] {
+  MenuItem(PopupTree, "Dropdatabase1", "Drop database", [this] {
     if (!CBDatabase->currentText().isEmpty())
-      DropDatabase();
+      commands_->objects.DropDatabase();
   });
-  command("Droptable1", "Drop table", [this] { DropTable(); });
-  command("Viewdata1", "View data", [this] { ViewData(); });
-  command("EditTable1", "Edit Table", [this] { EditTable(); });
-  command("Emtytable1", "Emty table", [this] { EmptyTable(); });
-  command("Showtablestructure1", "Show table structure", [this] { ShowTableStructure(); });
-  command("Export2", "Export", [this] { ExportNode(); });
-  command("Import2", "Import", [this] { ImportNode(); });
-  command("Refresh2", "Refresh", [this] { RebuildTree(); });
-  command("SetFont2", "Set Font", [this] { SetFont(2); });
-  command("Reindextable1", "&Reindex table", [this] { ReindexTable(); });
-  command("Dropindex1", "Drop index", [this] { DropIndex(); });
+  MenuItem(PopupTree, "Droptable1", "Drop table", [this] { commands_->objects.DropTable(); });
+  MenuItem(PopupTree, "Viewdata1", "View data", [this] { commands_->objects.ViewData(); });
+  MenuItem(PopupTree, "EditTable1", "Edit Table", [this] { commands_->dataEditor.EditTable(); });
+  MenuItem(PopupTree, "Emtytable1", "Emty table", [this] { commands_->objects.EmptyTable(); });
+  MenuItem(PopupTree, "Showtablestructure1", "Show table structure",
+           [this] { commands_->objects.ShowTableStructure(); });
+  MenuItem(PopupTree, "Export2", "Export", [this] { commands_->transfers.ExportNode(); });
+  MenuItem(PopupTree, "Import2", "Import", [this] { commands_->transfers.ImportNode(); });
+  MenuItem(PopupTree, "Refresh2", "Refresh", [this] { commands_->tree.RebuildTree(); });
+  MenuItem(PopupTree, "SetFont2", "Set Font", [this] { SetFont(2); });
+  MenuItem(PopupTree, "Reindextable1", "&Reindex table",
+           [this] { commands_->objects.ReindexTable(); });
+  MenuItem(PopupTree, "Dropindex1", "Drop index", [this] { commands_->objects.DropIndex(); });
 }
 
-void TFormBrindle::AddLogLine(std::string_view text) {
-  QTextDocument* log = MemoMessages->document();
-  if (log->blockCount() >= kMaxLogLines && !(log->blockCount() == 1 && log->isEmpty())) {
-    QTextCursor first(log->firstBlock());
-    first.select(QTextCursor::BlockUnderCursor);
-    first.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
-    first.removeSelectedText();
-  }
-  MemoMessages->appendPlainText(Q(text));
-  QTextCursor caret = MemoMessages->textCursor();
-  const int length = log->characterCount() - 1;
-  caret.setPosition(std::max(0, length - 5));
-  MemoMessages->setTextCursor(caret);
-  MemoMessages->ensureCursorVisible();
-}
+// ---------------------------------------------------------------- events
 
 bool TFormBrindle::eventFilter(QObject* watched, QEvent* event) {
   if (watched == MemoSQL && event->type() == QEvent::KeyRelease &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_F3) {
-    RunLastSql();
+    Guarded([this] { commands_->sql.RunLastSql(); });
     return true;
   }
   if (watched == TreeView->viewport() && event->type() == QEvent::MouseButtonPress) {
@@ -418,7 +415,8 @@ bool TFormBrindle::eventFilter(QObject* watched, QEvent* event) {
         TreeView->setCurrentItem(node);
       }
       rememberedNode_ = node;
-      ShowTreePopup(press->globalPosition().toPoint());
+      const QPoint at = press->globalPosition().toPoint();
+      Guarded([this, at] { ShowTreePopup(at); });
       return true;
     }
     if (press->button() == Qt::LeftButton) {
@@ -429,22 +427,242 @@ bool TFormBrindle::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TFormBrindle::SetStatusText(const QString& text) {
-  LabelStatus->setText(text);
+void TFormBrindle::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!activated_) {
+    activated_ = true;
+    ApplyPendingSplitterSizes();
+    Guarded([this] { FirstActivation(); });
+  }
 }
+
+void TFormBrindle::closeEvent(QCloseEvent* event) {
+  Guarded([this] {
+    commands_->connection.CloseAllConnections();
+    if (!batchRun_) {
+      WriteMainSettings(SettingsPath(), CollectSettings());
+    }
+  });
+  event->accept();
+}
+
+// ---------------------------------------------------------------- start-up
+
+bool TFormBrindle::RunCreateHandler() {
+  bool batchRan = false;
+  // A failing step skips the rest; the window goes on as far as it got.
+  const bool completed =
+      RunGuarded(host_.get(), [this, &batchRan] { batchRan = CreateHandlerSteps(); });
+  if (!completed && batchRun_) {
+    exitCode_ = 1;
+    return false;
+  }
+  return !batchRan;
+}
+
+bool TFormBrindle::CreateHandlerSteps() {
+  uniaccess::SqlModeState& state = uniaccess::GlobalSqlModeState();
+  state.sqlMode = uniaccess::kSqlModeMySql;
+  settings_ = ReadMainSettings(SettingsPath(), startup_.programDirectory);
+
+  CBLanguages->clear();
+  for (const std::string& language : settings_.languages) {
+    CBLanguages->addItem(QText(language));
+  }
+  if (settings_.languageNo < 0 || settings_.languageNo >= CBLanguages->count()) {
+    throw platform::Exception("List index out of bounds (" + std::to_string(settings_.languageNo) +
+                              ")");
+  }
+  CBLanguages->setCurrentIndex(settings_.languageNo);
+  languageDirectory_ = startup_.programDirectory + StdText(CBLanguages->currentText());
+
+  state.sqlMode = settings_.sqlMode;
+  MemoSQL->setFont(FontOf(settings_.fontName1, settings_.fontSize1));
+  TreeView->setFont(FontOf(settings_.fontName2, settings_.fontSize2));
+  DBGrid->setFont(FontOf(settings_.fontName3, settings_.fontSize3));
+  MemoMessages->setFont(FontOf(settings_.fontName3, settings_.fontSize3));
+
+  const CommandLineOptions options = ParseCommandLine(startup_.firstArgument);
+  commands_->connection.ApplyCommandLine(options);
+  const int mode = state.sqlMode;
+  CBSQLmode->setCurrentIndex(mode >= 0 && mode < CBSQLmode->count() ? mode : 0);
+  ApplySqlMode(mode);
+  std::filesystem::create_directories(state.dataDirectory);
+
+  pendingTreeWidth_ = std::max(10, settings_.treeX);
+  pendingBottomHeight_ = std::max(10, settings_.pcBottomY);
+  ApplyPendingSplitterSizes();
+
+  translation::SwitchOn(languageDirectory_);
+  if (const std::optional<std::string> failure =
+          CaughtFailure([] { translation::PreparedLanguageDirectory(); })) {
+    // Without its folder every text would fail to look itself up: the
+    // window stays untranslated instead.
+    translation::SwitchOff();
+    throw platform::Exception(*failure);
+  }
+  QStringList languages;
+  for (int i = 0; i < CBLanguages->count(); ++i) {
+    languages << CBLanguages->itemText(i);
+  }
+  const int languageIndex = CBLanguages->currentIndex();
+  translation::TranslateForm(*this);
+  CBLanguages->clear();
+  CBLanguages->addItems(languages);
+  CBLanguages->setCurrentIndex(languageIndex);
+
+  commands_->files.ForgetCurrentSqlFile();
+  rememberedNode_ = nullptr;
+
+  if (options.runFile) {
+    batchRun_ = true;
+    exitCode_ = commands_->sql.RunStartupBatch(*options.runFile) ? 0 : 1;
+    return true;
+  }
+  return false;
+}
+
+void TFormBrindle::ApplyPendingSplitterSizes() {
+  const QList<int> across = SplitterVertical->sizes();
+  const int width = std::max(across.value(0) + across.value(1), pendingTreeWidth_ + 1);
+  SplitterVertical->setSizes({pendingTreeWidth_, width - pendingTreeWidth_});
+  const QList<int> down = SplitterHorizontal->sizes();
+  const int height = std::max(down.value(0) + down.value(1), pendingBottomHeight_ + 1);
+  SplitterHorizontal->setSizes({height - pendingBottomHeight_, pendingBottomHeight_});
+}
+
+MainSettings TFormBrindle::CollectSettings() const {
+  MainSettings settings = settings_;
+  settings.treeX = TreeView->width();
+  settings.pcBottomY = PCBottom->height();
+  settings.languageNo = CBLanguages->currentIndex();
+  settings.languages.Clear();
+  for (int i = 0; i < CBLanguages->count(); ++i) {
+    settings.languages.Add(StdText(CBLanguages->itemText(i)));
+  }
+  settings.fontName1 = StdText(MemoSQL->font().family());
+  settings.fontName2 = StdText(TreeView->font().family());
+  settings.fontName3 = StdText(DBGrid->font().family());
+  settings.fontSize1 = MemoSQL->font().pointSize();
+  settings.fontSize2 = TreeView->font().pointSize();
+  settings.fontSize3 = DBGrid->font().pointSize();
+  return settings;
+}
+
+// ---------------------------------------------------------------- connection panel
+
+void TFormBrindle::FirstActivation() {
+  TreeView->clear();
+  auto* root = new QTreeWidgetItem(TreeView, QStringList{"root"});
+  root->setExpanded(true);
+  rememberedNode_ = nullptr;
+  ShowConnectPanel();
+}
+
+void TFormBrindle::SetWorkAreaEnabled(bool enabled) {
+  PanelTop->setEnabled(enabled);
+  TreeView->setEnabled(enabled);
+  MemoSQL->setEnabled(enabled);
+  PCBottom->setEnabled(enabled);
+  // While the panel is up, only the help and the way out stay.
+  for (QAction* item : menuBar()->actions()) {
+    const QString name = item->objectName();
+    item->setEnabled(enabled || name == "Help1" || name == "Exit2");
+  }
+}
+
+void TFormBrindle::ShowConnectPanel() {
+  SetWorkAreaEnabled(false);
+  PanelConnect->show();
+  PanelConnect->raise();
+  QStringList modes;
+  for (int i = 0; i < CBSQLmode->count(); ++i) {
+    modes << CBSQLmode->itemText(i);
+  }
+  PanelConnect->LoadProfiles(SettingsPath(), modes);
+}
+
+void TFormBrindle::ConnectFromPanel() {
+  const ConnectionProfile profile = PanelConnect->Values();
+  CBSQLmode->setCurrentIndex(profile.sqlMode);
+  SetWorkAreaEnabled(true);
+  PanelConnect->hide();
+  commands_->connection.Connect(profile, PanelConnect->SelectedIndex());
+  MemoSQL->setFocus();
+}
+
+// ---------------------------------------------------------------- tree
+
+void TFormBrindle::DeleteChildren(QTreeWidgetItem* node) {
+  if (rememberedNode_ != nullptr && rememberedNode_ != node && IsWithin(rememberedNode_, node)) {
+    rememberedNode_ = nullptr;
+  }
+  for (QTreeWidgetItem* child : node->takeChildren()) {
+    delete child;
+  }
+}
+
+void TFormBrindle::ExpandTreeNode(QTreeWidgetItem* node) {
+  const TreeLevel level = TreeLevelOf(node);
+  if (level == TreeLevel::kDatabase) {
+    DeleteChildren(node);
+    for (const std::string& table : commands_->tree.TablesOf(StdText(node->text(0)))) {
+      AddTreeNode(node, QText(table), TreeImage::kTable, "Indexes");
+    }
+  } else if (level == TreeLevel::kTable) {
+    DeleteChildren(node);
+    for (const std::string& entry : commands_->tree.IndexesOf(StdText(node->text(0)))) {
+      AddTreeNode(node, QText(entry), TreeImage::kIndex);
+    }
+  }
+}
+
+void TFormBrindle::TreeClicked() {
+  if (rememberedNode_ != nullptr && TreeLevelOf(rememberedNode_) == TreeLevel::kDatabase) {
+    CBDatabase->setCurrentIndex(CBDatabase->findText(rememberedNode_->text(0)));
+  }
+}
+
+void TFormBrindle::ShowTreePopup(const QPoint& at) {
+  const TreeLevel level =
+      rememberedNode_ != nullptr ? TreeLevelOf(rememberedNode_) : TreeLevel::kRoot;
+  const bool database = level == TreeLevel::kDatabase;
+  const bool table = level == TreeLevel::kTable;
+  for (QAction* item : PopupTree->actions()) {
+    const QString name = item->objectName();
+    if (name == "Dropdatabase1") {
+      item->setEnabled(database);
+    } else if (name == "Export2" || name == "Import2") {
+      item->setEnabled(database || table);
+    } else if (name == "Dropindex1") {
+      item->setEnabled(level == TreeLevel::kIndex);
+    } else if (name == "Droptable1" || name == "Viewdata1" || name == "EditTable1" ||
+               name == "Emtytable1" || name == "Showtablestructure1") {
+      item->setEnabled(table);
+    }
+  }
+  PopupTree->popup(at);
+}
+
+// ---------------------------------------------------------------- small commands
 
 void TFormBrindle::NotAvailableYet(const char* feature) {
-  dialogs_.ShowMessage(translation::TranslateText(feature) + ": " +
-                       translation::TranslateText("this feature is not available yet"));
+  platform::Dialogs().ShowMessage(TranslateText(feature) + ": " +
+                                  TranslateText("this feature is not available yet"));
 }
 
-void TFormBrindle::OpenHelpFile(const std::string& path, bool checkExists) {
-  if (checkExists && !QFileInfo::exists(Q(path))) {
-    dialogs_.ShowMessage(
-        translation::TranslateText("Help File not Found. Check the Brindle.Ini file!"));
+void TFormBrindle::OpenHelpFile(const std::string& path) {
+  // Every help file is checked: on this platform the shell says nothing
+  // when a file to open is missing.
+  if (!QFileInfo::exists(QText(path))) {
+    platform::Dialogs().ShowMessage(
+        TranslateText("Help File not Found. Check the Brindle.Ini file!"));
     return;
   }
-  QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QText(path)))) {
+    platform::Dialogs().ShowError(TranslateText("No program opens this file: ") + path,
+                                  kErrorCaption);
+  }
 }
 
 void TFormBrindle::ClampTreeWidth() {
@@ -466,13 +684,13 @@ void TFormBrindle::SetFont(int target) {
                     : target == 2 ? static_cast<QWidget*>(TreeView)
                                   : static_cast<QWidget*>(DBGrid);
   const QFont current = widget->font();
-  const auto chosen =
-      dialogs_.FontDialog({current.family().toStdString(), current.pointSize(), false, false});
+  const auto chosen = platform::Dialogs().FontDialog(
+      {StdText(current.family()), current.pointSize(), false, false});
   if (!chosen) {
     return;
   }
   QFont font = current;
-  font.setFamily(Q(chosen->name));
+  font.setFamily(QText(chosen->name));
   font.setPointSize(chosen->size);
   widget->setFont(font);
   if (target == 3) {

@@ -1,22 +1,20 @@
 #pragma once
 // TFormBrindle, the main window: the toolbar, the database tree on the
 // left, the SQL editor above the result and message pages, the status panel
-// and the connection panel. This class owns the widgets and components and
-// wires them up; the commands live in their own files (startup, connection
-// profiles, SQL running, the tree).
+// and the connection panel. This class owns the widgets and wires them to
+// the commands (app/commands/), which it reaches through its host
+// (main_window_host.h). Every action, button, menu item and key handler
+// runs through the command guard, so no failure ends the program.
 
 #include <QMainWindow>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "app/commands/client_commands.h"
+#include "app/commands/client_components.h"
 #include "app/core/main_settings.h"
-#include "dataset/data_source.h"
-#include "platform/shared_text_file.h"
-#include "platform/user_dialogs.h"
-#include "uniaccess/uni_sql_database.h"
-#include "uniaccess/unisql_query.h"
-#include "uniaccess/unisql_table.h"
 
 class QComboBox;
 class QLabel;
@@ -27,12 +25,11 @@ class QPushButton;
 class QSplitter;
 class QTabWidget;
 class QTableView;
-class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace highlight {
-class SqlEditorColouring;
+class SqlEditorColoring;
 }
 
 namespace dataset::qt {
@@ -41,6 +38,7 @@ class DatasetTableModel;
 
 namespace app {
 
+class MainWindowHost;
 class TConnectPanel;
 class TAboutBox;
 class TFormdataEditor;
@@ -52,7 +50,7 @@ class TFormBrindle : public QMainWindow {
     std::string firstArgument;     // the program's first command-line argument
   };
 
-  TFormBrindle(StartupInfo startup, platform::UserDialogs& dialogs);
+  explicit TFormBrindle(StartupInfo startup);
   ~TFormBrindle() override;
 
   // The create handler: settings, command line, translation. Returns false
@@ -61,71 +59,25 @@ class TFormBrindle : public QMainWindow {
   // 0, or non-zero when a batch run failed.
   int ExitCode() const { return exitCode_; }
 
-  // Appends a line to the message log, which keeps at most 200 lines.
-  void AddLogLine(std::string_view text);
-  void SetStatusText(const QString& text);
-  // Points a connection at the database named in CBDatabase and connects it.
-  void UseSelectedDatabase(uniaccess::TUniSQLDatabase& connection);
-  // Empties the tree down to its root, lists the databases under it and
-  // fills CBDatabase.
-  void RebuildTree();
-  // The tree's commands; table commands act on the remembered table node.
-  void CreateDatabase();
-  void DropDatabase();
-  void DropTable();
-  void EmptyTable();
-  void ViewData();
-  void EditTable();
-  void ShowTableStructure();
-  void ReindexTable();
-  void DropIndex();
-  // "Export" and "Import" on the remembered node: a table to or from an SQL
-  // dump, a CSV or an XML file; a database to or from an SQL dump.
-  void ExportNode();
-  void ImportNode();
-  // Writes the dump of T2 (open on the table) into the file.
-  void DumpTable(platform::SharedTextFile& file, const std::string& table);
-  // Shows the connection panel and loads the profiles.
-  void ShowConnectPanel();
-  // Running SQL from the editor.
-  void RunLastSql();
-  void RunAllSql();
-  // Opens a query into the grid or executes a statement, and logs which.
-  void RunSqlText(const std::string& text);
-  // Runs a file statement by statement through Q2; false when a statement
-  // failed. Errors raised by the data access propagate.
-  bool RunBatchFile(platform::SharedTextFile& file,
-                    const std::function<bool(int statements)>& progress = {});
-  // The result grid's commands.
-  void RefreshResult();
-  // Saves the open result as CSV or XML, chosen by the file name.
-  void SaveResult();
-  void CloseResult();
-  void OrderResultBy(int column);
-  dataset::qt::DatasetTableModel& ResultModel() { return *resultModel_; }
-  // The SQL file commands.
-  void OpenSqlFile();
-  void SaveSqlFile();
-  void ClearSqlEditor();
-  // Closes the result and tool datasets and disconnects both connections.
-  void CloseAllConnections();
-  // Applies the toolbar's SQL mode: closes everything, sets the mode, the
-  // system database and the data directory, rebuilds the tree.
-  void ApplySqlModeChange();
+  // Runs one command through the guard: an exception becomes the error box
+  // and a log line, and the window goes on.
+  void Guarded(const std::function<void()>& command);
 
+  ClientComponents& Components() { return components_; }
+  ClientCommands& Commands() { return *commands_; }
+  CommandHost& Host();
+  dataset::qt::DatasetTableModel& ResultModel() { return *resultModel_; }
   const std::string& ProgramDirectory() const { return startup_.programDirectory; }
   std::string SettingsPath() const;
   std::string LanguageDirectory() const { return languageDirectory_; }
-  platform::UserDialogs& Dialogs() { return dialogs_; }
+  MainSettings& Settings() { return settings_; }
 
-  // The data access components.
-  uniaccess::TUniSQLDatabase DB1;
-  uniaccess::TUniSQLDatabase DB2;
-  uniaccess::TUniSQLQuery Q1;
-  dataset::TDataSource DS1;
-  uniaccess::TUniSQLQuery Q2;
-  uniaccess::TUniSQLTable T2;
-  dataset::TDataSource DS2;
+  // The node of the last mouse press on the tree; commands act on it.
+  QTreeWidgetItem* RememberedNode() const { return rememberedNode_; }
+  void SetRememberedNode(QTreeWidgetItem* node) { rememberedNode_ = node; }
+  // Deletes a node's children, forgetting the remembered node when it is
+  // one of them.
+  void DeleteChildren(QTreeWidgetItem* node);
 
   // Widgets, named as their objectName.
   QWidget* PanelTop = nullptr;
@@ -147,7 +99,7 @@ class TFormBrindle : public QMainWindow {
   TAboutBox* AboutBox = nullptr;
   TFormdataEditor* FormdataEditor = nullptr;
 
-  // Menus and pop-up menus.
+  // Pop-up menus.
   QMenu* PopupSQL = nullptr;
   QMenu* PopupGrid = nullptr;
   QMenu* PopupTree = nullptr;
@@ -163,67 +115,43 @@ class TFormBrindle : public QMainWindow {
   void BuildWorkArea();
   void BuildMenus();
   void BuildPopupMenus();
-  QAction* MenuItem(QMenu* menu, const char* name, const char* caption);
+  // A menu item wired to a command.
+  QAction* MenuItem(QMenu* menu, const char* name, const char* caption,
+                    std::function<void()> command = {});
+  // A signal without arguments wired to a command.
+  template <typename Sender, typename Signal>
+  void OnSignal(Sender* sender, Signal signal, std::function<void()> command);
 
-  void ApplySettings(const MainSettings& settings);
+  // The create handler's steps; true when a "/RUN:" batch ran.
+  bool CreateHandlerSteps();
+  void ApplyPendingSplitterSizes();
   MainSettings CollectSettings() const;
   void ClampTreeWidth();
   void ClampBottomHeight();
   void SetFont(int target);
-  void OpenHelpFile(const std::string& path, bool checkExists);
+  void OpenHelpFile(const std::string& path);
   void NotAvailableYet(const char* feature);
   // Runs on the first show: the tree is reset to its root and the
   // connection panel appears.
   void FirstActivation();
+  void ShowConnectPanel();
   // "&Connect" on the connection panel.
   void ConnectFromPanel();
-  // Runs a "/RUN:" file through the tool connection; false when it failed.
-  bool RunStartupBatch(const std::string& fileName);
+  // Disables or enables the work area and the menu bar around the panel.
+  void SetWorkAreaEnabled(bool enabled);
   void ExpandTreeNode(QTreeWidgetItem* node);
   void TreeClicked();
   // Enables the tree's pop-up items by the remembered node's level and shows it.
   void ShowTreePopup(const QPoint& at);
-  void ApplyPendingSplitterSizes();
-  // Closes the tool datasets and connects DB2 to the database CBDatabase names.
-  void ConnectToolToCurrentDatabase();
-  // The remembered node when it is a table node and CBDatabase has text.
-  QTreeWidgetItem* RememberedTable() const;
-  void ExportTable(const std::string& table);
-  void ExportDatabase(const std::string& database);
-  void ImportTable(const std::string& table);
-  void ImportDatabase(const std::string& database);
-  // The file dialog of an export or import, in the export directory.
-  platform::FileDialogRequest TransferRequest(const char* title, const char* filter,
-                                              const std::string& proposedName) const;
-  // Runs an export or import on the remembered node's level; a cancelled
-  // run is logged, an error shown, and the tool connection closed.
-  void RunNodeTransfer(const std::function<void(int level)>& transfer);
-  // Busy work on DB2 for a file: the export directory follows the file.
-  void PrepareToolConnection(const std::string& fileName);
-  // Runs one statement through Q2; false (and the log line) when it failed.
-  bool RunToolStatement(const std::string& statement, const char* failureLog);
 
-  QAction* actionCreateDatabase_ = nullptr;
-  QAction* actionDropDatabase_ = nullptr;
-  QAction* actionExport_ = nullptr;
-  QAction* actionImport_ = nullptr;
-  QAction* actionRunLast_ = nullptr;
-  QAction* actionRunAll_ = nullptr;
-
-  // Replaces the editor text as one undoable edit.
-  void ReplaceEditorText(const std::string& text);
-  void ShowResultRowCount();
-
-  std::unique_ptr<highlight::SqlEditorColouring> memoSqlColouring_;
+  std::unique_ptr<highlight::SqlEditorColoring> memoSqlColoring_;
   dataset::qt::DatasetTableModel* resultModel_ = nullptr;
-  // The grid column whose title is red (the result's ORDER BY), or -1.
-  int orderedColumn_ = -1;
   StartupInfo startup_;
-  platform::UserDialogs& dialogs_;
   MainSettings settings_;
+  ClientComponents components_;
+  std::unique_ptr<MainWindowHost> host_;
+  std::unique_ptr<ClientCommands> commands_;
   std::string languageDirectory_;
-  std::string currentSqlFile_;
-  // The node of the last mouse press on the tree; commands act on it.
   QTreeWidgetItem* rememberedNode_ = nullptr;
   bool activated_ = false;
   bool batchRun_ = false;

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QTreeWidgetItem>
+#include <algorithm>
 
 namespace app {
 namespace {
@@ -60,13 +61,24 @@ QIcon Index() {
 
 }  // namespace
 
-int TreeLevelOf(const QTreeWidgetItem* node) {
+TreeLevel TreeLevelOf(const QTreeWidgetItem* node) {
   int level = 0;
   for (const QTreeWidgetItem* parent = node->parent(); parent != nullptr;
        parent = parent->parent()) {
     ++level;
   }
-  return level;
+  return static_cast<TreeLevel>(std::min(level, static_cast<int>(TreeLevel::kIndex)));
+}
+
+QTreeWidgetItem* AddTreeNode(QTreeWidgetItem* parent, const QString& text, TreeImage image,
+                             const char* placeholder) {
+  auto* node = new QTreeWidgetItem(parent, QStringList{text});
+  node->setIcon(0, TreeIcon(image));
+  if (placeholder != nullptr) {
+    auto* child = new QTreeWidgetItem(node, QStringList{placeholder});
+    child->setIcon(0, TreeIcon(static_cast<TreeImage>(static_cast<int>(image) + 1)));
+  }
+  return node;
 }
 
 const QIcon& TreeIcon(TreeImage image) {

@@ -32,8 +32,8 @@ class DatasetTableModel : public QAbstractTableModel {
   // The field shown in a column, null outside the columns.
   TField* FieldAt(int column) const;
 
-  // The title of a column in another colour (the "ordered by" column);
-  // an invalid colour removes it.
+  // The title of a column in another color (the "ordered by" column);
+  // an invalid color removes it.
   void SetTitleColor(int column, const QColor& color);
   void ClearTitleColors();
 

@@ -276,5 +276,34 @@ TEST(FieldDefinitions, CanBeReadWhileTheDatasetIsClosedAndUnsupportedTypesGetNoF
   EXPECT_EQ(SplitFieldNames(" a ;b;; c "), (std::vector<std::string>{"a", "b", "c"}));
 }
 
+TEST(FieldTypeFamilies, EachTypeBelongsToTheFamiliesItsValuesNeed) {
+  const struct {
+    TFieldType type;
+    bool text;
+    bool bytes;
+    bool blob;
+  } cases[] = {
+      {TFieldType::ftString, true, false, false},
+      {TFieldType::ftFixedChar, true, false, false},
+      {TFieldType::ftWideString, true, false, false},
+      {TFieldType::ftMemo, true, false, true},
+      {TFieldType::ftFmtMemo, true, false, true},
+      {TFieldType::ftBytes, false, true, false},
+      {TFieldType::ftVarBytes, false, true, false},
+      {TFieldType::ftBlob, false, true, true},
+      {TFieldType::ftGraphic, false, true, true},
+      {TFieldType::ftTypedBinary, false, true, true},
+      {TFieldType::ftInteger, false, false, false},
+      {TFieldType::ftDate, false, false, false},
+      {TFieldType::ftFloat, false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(FieldTypeName(c.type));
+    EXPECT_EQ(IsTextFieldType(c.type), c.text);
+    EXPECT_EQ(IsBytesType(c.type), c.bytes);
+    EXPECT_EQ(IsBlobFieldType(c.type), c.blob);
+  }
+}
+
 }  // namespace
 }  // namespace dataset

@@ -65,7 +65,7 @@ TEST(RtfSyntaxWriter, FontTableFromWhatThePlatformSays) {
   EXPECT_EQ(TRtfSyntaxWriter().FontTable(), "{\\f0\\fdontcare\\fcharset0 Courier New;}");
 }
 
-TEST(RtfSyntaxWriter, ColourTable) {
+TEST(RtfSyntaxWriter, ColorTable) {
   TRtfSyntaxWriter writer;
   EXPECT_EQ(writer.ColorTable(), "");
   EXPECT_EQ(writer.ColorEntry({1, 20, 255}), "\\red1\\green20\\blue255;");
@@ -77,15 +77,15 @@ TEST(RtfSyntaxWriter, ColourTable) {
   EXPECT_EQ(writer.ColorTable(), "{\\colortbl\\red0\\green0\\blue0;}" + kCrLf);
 
   TSqlRtfHighlighter sql;
-  const std::string sqlColours =
+  const std::string sqlColors =
       "{\\colortbl\\red0\\green0\\blue0;\\red0\\green0\\blue128;\\red0\\green0\\blue0;"
       "\\red0\\green0\\blue0;\\red0\\green0\\blue0;\\red0\\green0\\blue0;"
       "\\red0\\green0\\blue255;\\red0\\green0\\blue0;}" +
       kCrLf;
-  EXPECT_EQ(sql.ColorTable(), sqlColours);
+  EXPECT_EQ(sql.ColorTable(), sqlColors);
   sql.SetColors({{9, 9, 9}});
   sql.ResetColors();
-  EXPECT_EQ(sql.ColorTable(), sqlColours);
+  EXPECT_EQ(sql.ColorTable(), sqlColors);
 }
 
 TEST(RtfSyntaxWriter, BaseWriterIsAnEmptyDocument) {

@@ -25,6 +25,16 @@ std::string TempDirectory::File(std::string_view name) const {
   return (path_ / name).string();
 }
 
+ScopedWorkingDirectory::ScopedWorkingDirectory(const std::filesystem::path& path)
+    : previous_(std::filesystem::current_path()) {
+  std::filesystem::current_path(path);
+}
+
+ScopedWorkingDirectory::~ScopedWorkingDirectory() {
+  std::error_code error;
+  std::filesystem::current_path(previous_, error);
+}
+
 std::string ReadFileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {

@@ -1,6 +1,7 @@
 #pragma once
 // A fresh directory for one test, removed with everything in it at the end,
-// and helpers to read and write whole files as bytes.
+// a working directory for one block, and helpers to read and write whole
+// files as bytes.
 
 #include <filesystem>
 #include <string>
@@ -21,6 +22,18 @@ class TempDirectory {
 
  private:
   std::filesystem::path path_;
+};
+
+// Makes a directory the working directory for its lifetime.
+class ScopedWorkingDirectory {
+ public:
+  explicit ScopedWorkingDirectory(const std::filesystem::path& path);
+  ~ScopedWorkingDirectory();
+  ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
+  ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
+
+ private:
+  std::filesystem::path previous_;
 };
 
 std::string ReadFileBytes(const std::filesystem::path& path);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string_view>
 
 #include "platform/errors.h"
 
@@ -270,6 +271,18 @@ TEST(FloatText, ReadingAcceptsOnlyTheDecimalSeparator) {
       EXPECT_EQ(value, c.value) << c.text;
     }
   }
+  // The long double reading follows the same syntax with its own range.
+  for (const auto& c : cases) {
+    long double value = 0;
+    const bool inLongDoubleRange = std::string_view(c.text) == "1e400";
+    ASSERT_EQ(TryStrToFloat(c.text, value), c.valid || inLongDoubleRange) << c.text;
+    if (c.valid) {
+      EXPECT_EQ(static_cast<double>(value), c.value) << c.text;
+    }
+  }
+  long double third = 0;
+  ASSERT_TRUE(TryStrToFloat("0,333333333333333333333", third, DayMonthYearDots()));
+  EXPECT_NE(third, static_cast<long double>(1.0 / 3.0)) << "read wider than a double";
   EXPECT_EQ(StrToFloat("1,5", DayMonthYearDots()), 1.5);
   EXPECT_THROW(StrToFloat("1.5", DayMonthYearDots()), EConvertError);
   try {

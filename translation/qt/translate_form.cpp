@@ -14,17 +14,14 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include "platform/qt/qt_text.h"
 #include "translation/translation.h"
 
 namespace translation {
 namespace {
 
-std::string S(const QString& text) {
-  return text.toStdString();
-}
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
+using platform::qt::QText;
+using platform::qt::StdText;
 
 class FormWalker {
  public:
@@ -36,7 +33,8 @@ class FormWalker {
         continue;
       }
       if (!action->objectName().isEmpty()) {
-        action->setText(Q(file_.Lookup(S(action->objectName()), S(action->text()))));
+        action->setText(
+            QText(file_.Lookup(StdText(action->objectName()), StdText(action->text()))));
       }
       if (QMenu* sub = action->menu()) {
         Menu(sub->actions());
@@ -45,15 +43,15 @@ class FormWalker {
   }
 
   void Control(QWidget& widget) {
-    const std::string name = S(widget.objectName());
+    const std::string name = StdText(widget.objectName());
     if (!name.empty()) {
       Caption(widget, name);
       Hint(widget, name);
       Items(widget, name);
       if (auto* tabs = qobject_cast<QTabWidget*>(&widget)) {
         for (int page = 0; page < tabs->count(); ++page) {
-          tabs->setTabText(
-              page, Q(file_.Lookup(name + ".Page" + std::to_string(page), S(tabs->tabText(page)))));
+          tabs->setTabText(page, QText(file_.Lookup(name + ".Page" + std::to_string(page),
+                                                    StdText(tabs->tabText(page)))));
         }
       }
     }
@@ -84,19 +82,19 @@ class FormWalker {
   void Caption(QWidget& widget, const std::string& name) {
     const std::string key = name + ".caption";
     if (auto* label = qobject_cast<QLabel*>(&widget)) {
-      label->setText(Q(file_.Lookup(key, S(label->text()))));
+      label->setText(QText(file_.Lookup(key, StdText(label->text()))));
     } else if (auto* button = qobject_cast<QAbstractButton*>(&widget)) {
       if (!button->text().isEmpty()) {
-        button->setText(Q(file_.Lookup(key, S(button->text()))));
+        button->setText(QText(file_.Lookup(key, StdText(button->text()))));
       }
     } else if (auto* group = qobject_cast<QGroupBox*>(&widget)) {
-      group->setTitle(Q(file_.Lookup(key, S(group->title()))));
+      group->setTitle(QText(file_.Lookup(key, StdText(group->title()))));
     }
   }
 
   void Hint(QWidget& widget, const std::string& name) {
     if (!widget.toolTip().isEmpty() || qobject_cast<QAbstractButton*>(&widget) != nullptr) {
-      widget.setToolTip(Q(file_.Lookup(name + ".hint", S(widget.toolTip()))));
+      widget.setToolTip(QText(file_.Lookup(name + ".hint", StdText(widget.toolTip()))));
     }
   }
 
@@ -109,7 +107,7 @@ class FormWalker {
     const int count = combo != nullptr ? combo->count() : list->count();
     std::string current;
     for (int i = 0; i < count; ++i) {
-      current += S(combo != nullptr ? combo->itemText(i) : list->item(i)->text()) + ";";
+      current += StdText(combo != nullptr ? combo->itemText(i) : list->item(i)->text()) + ";";
     }
     const std::string value = file_.Lookup(name + ".items", current);
     if (value == current) {
@@ -120,7 +118,7 @@ class FormWalker {
     std::size_t start = 0;
     for (std::size_t end = value.find(';'); end != std::string::npos;
          end = value.find(';', start)) {
-      items << Q(value.substr(start, end - start));
+      items << QText(value.substr(start, end - start));
       start = end + 1;
     }
     const int selected = combo != nullptr ? combo->currentIndex() : list->currentRow();
@@ -154,9 +152,9 @@ void TranslateForm(QWidget& window) {
   if (!Enabled() || window.objectName().isEmpty()) {
     return;
   }
-  const std::string name = S(window.objectName());
+  const std::string name = StdText(window.objectName());
   TFormTranslation file(name);
-  window.setWindowTitle(Q(file.Lookup(name + ".caption", S(window.windowTitle()))));
+  window.setWindowTitle(QText(file.Lookup(name + ".caption", StdText(window.windowTitle()))));
   FormWalker walker(file);
   if (auto* main = qobject_cast<QMainWindow*>(&window); main != nullptr && main->menuBar()) {
     walker.Menu(main->menuBar()->actions());

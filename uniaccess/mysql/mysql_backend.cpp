@@ -8,7 +8,6 @@
 
 #include "platform/errors.h"
 #include "platform/text.h"
-#include "platform/user_dialogs.h"
 #include "uniaccess/mysql/mysql_values.h"
 #include "uniaccess/record_layout.h"
 
@@ -292,7 +291,7 @@ std::vector<UniFieldDesc> MysqlBackend::DescribeFields(BackendResult& result) {
 }
 
 bool MysqlBackend::FetchRow(BackendResult& result, int64_t row, const RecordLayout& layout,
-                            uint8_t* image) {
+                            uint8_t* image, std::string& problem) {
   auto& mysqlResult = dynamic_cast<MysqlResult&>(result);
   MYSQL_RES* res = mysqlResult.Handle();
   const auto rows = static_cast<int64_t>(mysql_num_rows(res));
@@ -331,7 +330,7 @@ bool MysqlBackend::FetchRow(BackendResult& result, int64_t row, const RecordLayo
         if (const std::optional<double> number = MysqlFloat(text, cleaned)) {
           layout.PutFloat(image, i, *number);
         } else {
-          platform::Dialogs().ShowError("UniSQLerror StrToFloat " + cleaned);
+          problem = "UniSQLerror StrToFloat " + cleaned;
         }
         break;
       }
@@ -364,7 +363,10 @@ bool MysqlBackend::FetchRow(BackendResult& result, int64_t row, const RecordLayo
 
 std::string MysqlBackend::LastError(BackendConnection* handle) {
   st_mysql* mysql = MysqlOf(handle);
-  const std::string message = mysql != nullptr ? mysql_error(mysql) : lastConnectError_;
+  std::string message = mysql != nullptr ? mysql_error(mysql) : lastConnectError_;
+  if (message.empty() && mysql == nullptr) {
+    message = "Connection not defined";
+  }
   return "MySQL Error /" + message + "/";
 }
 

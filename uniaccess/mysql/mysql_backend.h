@@ -71,8 +71,8 @@ class MysqlBackend : public Backend {
   std::unique_ptr<BackendResult> OpenResult(BackendConnection* handle) override;
   int64_t RowCount(BackendResult& result) override;
   std::vector<UniFieldDesc> DescribeFields(BackendResult& result) override;
-  bool FetchRow(BackendResult& result, int64_t row, const RecordLayout& layout,
-                uint8_t* image) override;
+  bool FetchRow(BackendResult& result, int64_t row, const RecordLayout& layout, uint8_t* image,
+                std::string& problem) override;
   // NULL is known from the protocol; an empty text is a value.
   bool IsNullString(std::string_view) const override { return false; }
   std::string LastError(BackendConnection* handle) override;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "uniaccess/uni_sql_database.h"
+#include "uniaccess/unisql_database.h"
 
 namespace uniaccess::testing {
 

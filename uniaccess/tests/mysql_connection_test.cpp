@@ -4,7 +4,8 @@
 #include "uniaccess/mysql/mysql_backend.h"
 #include "uniaccess/sql_mode.h"
 #include "uniaccess/testing/mysql_test_server.h"
-#include "uniaccess/uni_sql_database.h"
+#include "uniaccess/unisql_database.h"
+#include "uniaccess/unisql_query.h"
 
 namespace uniaccess {
 namespace {
@@ -70,6 +71,49 @@ TEST_F(MysqlConnection, EmptyDatabaseNameOpensNothing) {
   database.Connect();
   EXPECT_FALSE(database.Connected());
   EXPECT_EQ(database.Handle(), nullptr);
+
+  // A live connection is neither freed nor left half-connected by it.
+  database.SetDatabasename(database_);
+  database.Connect();
+  ASSERT_TRUE(database.Connected());
+  BackendConnection* live = database.Handle();
+  ASSERT_NE(live, nullptr);
+  database.SetDatabasename("");
+  database.Connect();
+  EXPECT_TRUE(database.Connected());
+  EXPECT_EQ(database.Handle(), live);
+  EXPECT_GE(database.GetTableNames().Count(), 0u);
+  EXPECT_TRUE(database.ActiveBackend()->Execute(database.Handle(), "SELECT 1"))
+      << database.ActiveBackend()->LastError(database.Handle());
+}
+
+TEST_F(MysqlConnection, AModeWithoutBackendConnectsNothingAndSaysSo) {
+  for (const int mode : {1, 3, 9}) {
+    SCOPED_TRACE(mode);
+    ScriptedUserDialogs dialogs;
+    dialogs.AnswerMessage(DialogButton::kOk);
+    dialogs.AnswerMessage(DialogButton::kOk);
+    GlobalSqlModeState().sqlMode = mode;
+    TUniSQLDatabase database;
+    Configure(database);
+    database.Connect();
+    EXPECT_FALSE(database.Connected());
+    EXPECT_EQ(database.Handle(), nullptr);
+    EXPECT_TRUE(database.GetDatabaseNames().Empty()) << "no other engine answers";
+    // A query on it fails with a message instead of running elsewhere.
+    TUniSQLQuery query;
+    query.SetDatabase(&database);
+    query.SetSQL("SELECT 1");
+    query.Open();
+    EXPECT_TRUE(query.LastRunFailed());
+    EXPECT_EQ(query.RecordCount(), 0);
+    query.Close();
+    ASSERT_EQ(dialogs.MessageTexts().size(), 2u);
+    EXPECT_EQ(dialogs.MessageTexts()[0], NoBackendMessage(mode));
+    EXPECT_EQ(dialogs.MessageTexts()[1], "Not connected to a database");
+    GlobalSqlModeState().sqlMode = kSqlModeMySql;
+  }
+  EXPECT_EQ(NoBackendMessage(3), "No database backend is available for the SQL mode 3 (MSSQL)");
 }
 
 TEST(MysqlPort, FirstAttemptUsesAValidPortNumber) {

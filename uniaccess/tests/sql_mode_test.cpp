@@ -45,6 +45,10 @@ TEST(SqlMode, AModeWithoutBackendKeepsTheLastOne) {
   EXPECT_EQ(InstallBackendForCurrentMode(), mysqlBackend);
   EXPECT_EQ(GlobalSqlModeState().backendName, "MySQL");
   GlobalSqlModeState().sqlMode = kSqlModeMySql;
+  EXPECT_TRUE(HasBackendFor(kSqlModeMySql));
+  for (const int mode : {1, 2, 4, 5, 6, 7, 8}) {
+    EXPECT_FALSE(HasBackendFor(mode)) << mode;
+  }
 }
 
 }  // namespace

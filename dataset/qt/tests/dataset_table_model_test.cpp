@@ -129,7 +129,7 @@ TEST(DatasetTableModel, FollowsInsertsDeletesAndTheCurrentRecord) {
   EXPECT_EQ(model.columnCount(), 0);
 }
 
-TEST(DatasetTableModel, TitleColoursAlignmentAndEditability) {
+TEST(DatasetTableModel, TitleColorsAlignmentAndEditability) {
   auto rows = MakeRows(2);
   TDataSource source(rows.get());
   DatasetTableModel model;

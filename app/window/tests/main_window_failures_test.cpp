@@ -1,0 +1,290 @@
+// Every command of the main window run once with failures injected: file
+// dialogs answer with places that cannot be read or written, the remembered
+// table no longer exists, the editor holds a statement the server rejects,
+// new names are refused, the working folder is gone. The window must stay
+// alive and usable and keep the editor's text; a program folder that cannot
+// hold the settings is reported at start and at close.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+#include <set>
+
+#include <QtTest/QTest>
+
+#include "app/window/connect_panel.h"
+#include "app/window/tests/main_window_fixture.h"
+#include "app/window/tree_nodes.h"
+#include "uniaccess/sql_mode.h"
+
+namespace app::testing {
+namespace {
+
+using platform::DialogButton;
+
+// Answers every question the way that leads a command furthest into its
+// failure: Yes to confirmations, refused names, unusable file names.
+class FailingAnswers : public platform::UserDialogs {
+ public:
+  explicit FailingAnswers(std::string unusableDirectory)
+      : unusable_(std::move(unusableDirectory)), previous_(platform::InstallUserDialogs(this)) {}
+  ~FailingAnswers() override { platform::InstallUserDialogs(previous_); }
+  FailingAnswers(const FailingAnswers&) = delete;
+  FailingAnswers& operator=(const FailingAnswers&) = delete;
+
+  platform::DialogButton ShowMessageBox(const platform::MessageRequest& request) override {
+    messages.push_back(request);
+    return platform::HasButton(request.buttons, DialogButton::kYes) ? DialogButton::kYes
+                                                                    : request.defaultButton;
+  }
+  std::optional<std::string> InputBox(std::string_view, std::string_view,
+                                      std::string_view) override {
+    return std::string("no such db!");
+  }
+  std::optional<platform::FileDialogResult> OpenFileDialog(
+      const platform::FileDialogRequest& request) override {
+    return platform::FileDialogResult{unusable_ + "/" + Named(request), 1};
+  }
+  std::optional<platform::FileDialogResult> SaveFileDialog(
+      const platform::FileDialogRequest& request) override {
+    return platform::FileDialogResult{unusable_ + "/" + Named(request), 1};
+  }
+  std::optional<platform::FontChoice> FontDialog(const platform::FontChoice&) override {
+    return std::nullopt;
+  }
+  void BeginBusyCursor() override {}
+  void EndBusyCursor() override {}
+  void ProcessMessages() override {}
+  void RequestTerminate() override {}
+
+  std::vector<platform::MessageRequest> messages;
+
+ private:
+  static std::string Named(const platform::FileDialogRequest& request) {
+    return request.fileName.empty() ? "file.sql" : request.fileName + ".sql";
+  }
+
+  std::string unusable_;
+  platform::UserDialogs* previous_;
+};
+
+// Closes whatever modal window a command opens (the About box, the data
+// editor), so that no command waits for a user.
+class ModalCloser {
+ public:
+  ModalCloser() {
+    timer_.setInterval(20);
+    QObject::connect(&timer_, &QTimer::timeout, [] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+      }
+    });
+    timer_.start();
+  }
+
+ private:
+  QTimer timer_;
+};
+
+class MainWindowFailures : public MainWindowTest {
+ protected:
+  // Remembers a table node of the scratch database; a table the server no
+  // longer lists gets its node back, as a stale tree would show it.
+  void RememberTable(const std::string& table) {
+    QTreeWidgetItem* root = window_->TreeView->topLevelItem(0);
+    for (int i = 0; i < root->childCount(); ++i) {
+      QTreeWidgetItem* database = root->child(i);
+      if (database->text(0).toStdString() != database_)
+        continue;
+      database->setExpanded(true);
+      QTreeWidgetItem* node = nullptr;
+      for (int j = 0; j < database->childCount(); ++j) {
+        if (database->child(j)->text(0).toStdString() == table)
+          node = database->child(j);
+      }
+      if (node == nullptr)
+        node = AddTreeNode(database, QString::fromStdString(table), TreeImage::kTable, "Indexes");
+      window_->SetRememberedNode(node);
+    }
+    window_->CBDatabase->setCurrentText(QString::fromStdString(database_));
+  }
+};
+
+TEST_F(MainWindowFailures, EveryMenuCommandFailsWithoutEndingTheProgramOrTouchingTheEditor) {
+  Run("create table gone (id int primary key, name varchar(10))");
+  TFormBrindle& window = Start();
+  ConnectToTestServer();
+  RememberTable("gone");
+  ASSERT_NE(window.RememberedNode(), nullptr);
+  Run("drop table gone");  // behind the window's back
+
+  platform::testing::WriteFileBytes(programDirectory_.File("blocker"), "a regular file");
+  FailingAnswers answers(programDirectory_.File("blocker"));
+  const ModalCloser closer;
+  const QString typed = "select * from no_such_table;\n";
+  window.MemoSQL->setPlainText(typed);
+
+  // The working folder is gone for the reindex script.
+  const std::filesystem::path removed = programDirectory_.Path() / "removed";
+  std::filesystem::create_directory(removed);
+  const platform::testing::ScopedWorkingDirectory here(removed);
+  std::filesystem::remove(removed);
+
+  // Each item once; those that change the editor, the panel or the window
+  // itself come last.
+  std::vector<QAction*> items;
+  std::vector<QAction*> last;
+  const std::set<QString> atTheEnd = {"ClearSQLeditor1", "ReConnect1", "Exit1", "Exit2"};
+  auto collect = [&](const QList<QAction*>& actions) {
+    for (QAction* action : actions) {
+      if (action->isSeparator() || action->menu() != nullptr || action->objectName().isEmpty())
+        continue;
+      (atTheEnd.count(action->objectName()) > 0 ? last : items).push_back(action);
+    }
+  };
+  for (QAction* top : window.menuBar()->actions()) {
+    collect(top->menu() != nullptr ? top->menu()->actions() : QList<QAction*>{top});
+  }
+  for (QMenu* popup : {window.PopupSQL, window.PopupGrid, window.PopupTree}) {
+    collect(popup->actions());
+  }
+  std::sort(last.begin(), last.end(), [&](QAction* a, QAction* b) {
+    const std::vector<QString> order = {"ClearSQLeditor1", "ReConnect1", "Exit1", "Exit2"};
+    return std::find(order.begin(), order.end(), a->objectName()) <
+           std::find(order.begin(), order.end(), b->objectName());
+  });
+  ASSERT_GE(items.size(), 35u);
+
+  std::size_t messagesBefore = 0;
+  std::vector<std::string> silent;
+  for (QAction* item : items) {
+    SCOPED_TRACE(item->objectName().toStdString());
+    if (window.RememberedNode() == nullptr) {
+      RememberTable("gone");  // a rebuilt tree forgot it
+    }
+    item->setEnabled(true);
+    item->trigger();
+    QApplication::processEvents();
+    ASSERT_TRUE(window.isVisible()) << "the window is still there";
+    EXPECT_EQ(window.MemoSQL->toPlainText(), typed);
+    if (answers.messages.size() == messagesBefore) {
+      silent.push_back(item->objectName().toStdString());
+    }
+    messagesBefore = answers.messages.size();
+  }
+  // Toolbar buttons and the F3 key go through the same guard.
+  for (const char* name : {"SBOpen", "SBSave", "SBPrint", "SBHelp", "BtnRun"}) {
+    SCOPED_TRACE(name);
+    auto* button = window.findChild<QAbstractButton*>(name);
+    ASSERT_NE(button, nullptr);
+    button->click();
+    QApplication::processEvents();
+    EXPECT_EQ(window.MemoSQL->toPlainText(), typed);
+  }
+  QTest::keyClick(window.MemoSQL, Qt::Key_F3);
+  QApplication::processEvents();
+  EXPECT_EQ(window.MemoSQL->toPlainText(), typed);
+
+  // Commands that only show, list or copy say nothing; every other one
+  // told the user something.
+  // (the About box; the result commands, as no result is open; dropping an
+  // index, as no index node is remembered).
+  const std::set<std::string> quiet = {"CopyasRTF1", "Reindex1",    "SetFont1",  "SetFont2",
+                                       "SetFont3",   "Refresh2",    "About1",    "Close1",
+                                       "Refresh1",   "SaveResult1", "Dropindex1"};
+  for (const std::string& name : silent) {
+    EXPECT_TRUE(quiet.count(name) > 0) << name << " failed without a word";
+  }
+  EXPECT_FALSE(answers.messages.empty());
+  for (const platform::MessageRequest& shown : answers.messages) {
+    if (shown.kind == platform::MessageKind::kError && shown.caption == "error") {
+      EXPECT_FALSE(shown.text.empty());
+    }
+  }
+
+  // The window still works: a statement runs and the log says so.
+  window.MemoSQL->setPlainText("select 1");
+  window.CBDatabase->setCurrentText(QString::fromStdString(database_));
+  window.findChild<QAction*>("RunAllSQL1")->trigger();
+  QApplication::processEvents();
+  EXPECT_TRUE(window.DBGrid->isVisible());
+  EXPECT_TRUE(window.MemoMessages->toPlainText().endsWith("query opened"));
+
+  for (QAction* item : last) {
+    SCOPED_TRACE(item->objectName().toStdString());
+    item->setEnabled(true);
+    item->trigger();
+    QApplication::processEvents();
+  }
+  EXPECT_EQ(window.MemoSQL->toPlainText(), "") << "cleared by its own command";
+  EXPECT_FALSE(window.isVisible()) << "closed by Exit";
+}
+
+TEST_F(MainWindowFailures, AModeWithoutABackendConnectsNothingAndSaysSo) {
+  TFormBrindle& window = Start();
+  dialogs_->AnswerMessage(DialogButton::kOk);
+  ConnectToTestServer(uniaccess::kSqlModeMsSql);
+  EXPECT_EQ(
+      dialogs_->MessageTexts(),
+      (std::vector<std::string>{"No database backend is available for the SQL mode 3 (MSSQL)"}));
+  EXPECT_EQ(window.TreeView->topLevelItem(0)->childCount(), 0) << "no MySQL databases under MSSQL";
+  EXPECT_EQ(window.CBSQLmode->currentIndex(), uniaccess::kSqlModeMsSql);
+  EXPECT_EQ(uniaccess::GlobalSqlModeState().systemDatabaseName, "master");
+
+  // The toolbar's mode back to MySQL lists the server's databases again.
+  window.CBSQLmode->setCurrentIndex(uniaccess::kSqlModeMySql);
+  emit window.CBSQLmode->activated(uniaccess::kSqlModeMySql);
+  QApplication::processEvents();
+  EXPECT_GT(window.TreeView->topLevelItem(0)->childCount(), 0);
+}
+
+TEST_F(MainWindowFailures, AProgramFolderThatCannotHoldTheSettingsIsReported) {
+  platform::testing::WriteFileBytes(programDirectory_.File("blocker"), "a regular file");
+  TFormBrindle::StartupInfo startup;
+  startup.programDirectory = programDirectory_.File("blocker") + "/";
+  // The language folder cannot be made: the rest of the start-up is skipped.
+  dialogs_->AnswerMessage(DialogButton::kOk);
+  window_ = std::make_unique<TFormBrindle>(startup);
+  ASSERT_TRUE(window_->RunCreateHandler());
+  ASSERT_EQ(dialogs_->MessageTexts().size(), 1u);
+  EXPECT_NE(dialogs_->MessageTexts()[0].find("cannot create the language directory"),
+            std::string::npos)
+      << dialogs_->MessageTexts()[0];
+  window_->show();
+  QApplication::processEvents();
+
+  // Connecting cannot remember the profile (the settings store says so in
+  // its own words, at the flush and again when it is let go); the
+  // connection works.
+  dialogs_->AnswerMessage(DialogButton::kOk);
+  dialogs_->AnswerMessage(DialogButton::kOk);
+  ConnectToTestServer();
+  EXPECT_EQ(dialogs_->MessageTexts(),
+            (std::vector<std::string>{dialogs_->MessageTexts()[0], "nem irható", "nem irható"}));
+  EXPECT_FALSE(window_->PanelConnect->isVisible());
+  window_->CBDatabase->setCurrentText(QString::fromStdString(database_));
+  window_->MemoSQL->setPlainText("select 2");
+  Trigger("RunAllSQL1");
+  EXPECT_TRUE(window_->MemoMessages->toPlainText().endsWith("query opened"));
+
+  // Closing cannot write the settings either.
+  dialogs_->AnswerMessage(DialogButton::kOk);
+  dialogs_->AnswerMessage(DialogButton::kOk);
+  window_->close();
+  QApplication::processEvents();
+  EXPECT_EQ(dialogs_->Shown().back().message.text, "nem irható");
+  EXPECT_EQ(dialogs_->Shown().back().message.caption, "error");
+  window_.reset();
+}
+
+}  // namespace
+}  // namespace app::testing

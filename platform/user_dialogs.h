@@ -91,8 +91,6 @@ class UserDialogs {
   virtual void EndBusyCursor() = 0;
   // Lets the user interface handle pending events during long work.
   virtual void ProcessMessages() = 0;
-  // Asks the application to end once the current command returns.
-  virtual void RequestTerminate() = 0;
 
   // An information box with an OK button.
   void ShowMessage(std::string_view text, std::string_view caption = {});
@@ -121,14 +119,10 @@ class HeadlessUserDialogs : public UserDialogs {
   void BeginBusyCursor() override {}
   void EndBusyCursor() override {}
   void ProcessMessages() override {}
-  void RequestTerminate() override { terminateRequested_ = true; }
-
-  bool TerminateRequested() const { return terminateRequested_; }
   // Error boxes shown so far: a batch run ends with a failure code when any.
   int ErrorsShown() const { return errorsShown_; }
 
  private:
-  bool terminateRequested_ = false;
   int errorsShown_ = 0;
 };
 

@@ -235,10 +235,10 @@ void TSectionedIniFile::WriteString(std::string_view section, std::string_view k
   const int index = FindKeyLine(found->lines, key);
   if (index < 0) {
     found->lines.Add(line);
-    modified_ = true;
+    MarkModified();
   } else if (found->lines[static_cast<std::size_t>(index)] != line) {
     found->lines[static_cast<std::size_t>(index)] = line;
-    modified_ = true;
+    MarkModified();
   }
 }
 
@@ -298,7 +298,7 @@ void TSectionedIniFile::EraseSection(std::string_view section) {
   }
   sections_.Delete(static_cast<std::size_t>(index));
   sections_.ResetLookup();
-  modified_ = true;
+  MarkModified();
   if (currentSection_ >= sections_.Count()) {
     currentSection_ = 0;
   }
@@ -313,7 +313,7 @@ void TSectionedIniFile::DeleteKey(std::string_view section, std::string_view key
   const int index = FindKeyLine(found->lines, key);
   if (index >= 0) {
     found->lines.Delete(static_cast<std::size_t>(index));
-    modified_ = true;
+    MarkModified();
   }
 }
 
@@ -380,17 +380,26 @@ bool TSectionedIniFile::ReplaceFile() {
     if (fd >= 0) {
       ::unlink(tempName.c_str());
     }
-    platform::Dialogs().ShowError("nem irható", "error");
-    platform::Dialogs().RequestTerminate();
+    ReportWriteFailure("nem irható");
     return false;
   }
   if (::rename(tempName.c_str(), fileName_.c_str()) != 0) {
     ::unlink(tempName.c_str());
-    platform::Dialogs().ShowError("nem törölhető", "error");
-    platform::Dialogs().RequestTerminate();
+    ReportWriteFailure("nem törölhető");
     return false;
   }
+  failureReported_ = false;
   return true;
+}
+
+// A failed write is told once; the store keeps its content and stays
+// modified, so a later flush (at the latest when it is destroyed) tries
+// again, and the program goes on: ending it would lose the user's work.
+void TSectionedIniFile::ReportWriteFailure(std::string_view message) {
+  if (!failureReported_) {
+    failureReported_ = true;
+    platform::Dialogs().ShowError(message, "error");
+  }
 }
 
 }  // namespace settings

@@ -97,11 +97,18 @@ class TSectionedIniFile {
   TSection* FindSectionForKey(std::string_view section, bool create);
   void CompleteFileName();
   bool ReplaceFile();
+  void ReportWriteFailure(std::string_view message);
+  void MarkModified() {
+    modified_ = true;
+    failureReported_ = false;
+  }
 
   std::string fileName_;
   TSectionList sections_;
   std::size_t currentSection_ = 0;
   bool modified_ = false;
+  // A write failed and was told; cleared by a change or a good write.
+  bool failureReported_ = false;
   TIniLoadOptions options_;
   TDuplicateSectionHook duplicateHook_;
 };

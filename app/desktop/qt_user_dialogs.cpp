@@ -6,7 +6,6 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 
 #include "platform/qt/qt_text.h"
 
@@ -201,11 +200,6 @@ void QtUserDialogs::EndBusyCursor() {
 
 void QtUserDialogs::ProcessMessages() {
   QCoreApplication::processEvents();
-}
-
-void QtUserDialogs::RequestTerminate() {
-  // Quit once the current command has returned to the event loop.
-  QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
 }  // namespace app

@@ -22,7 +22,6 @@ class QtUserDialogs : public platform::UserDialogs {
   void BeginBusyCursor() override;
   void EndBusyCursor() override;
   void ProcessMessages() override;
-  void RequestTerminate() override;
 };
 
 // "SQL|*.SQL|All|*" as Qt name filters ("SQL (*.SQL *.sql)", "All (*)"):

@@ -55,7 +55,6 @@ class ScriptedUserDialogs : public UserDialogs {
   int ProcessMessagesCalls() const { return processMessagesCalls_; }
   int BusyDepth() const { return busyDepth_; }
   int BusyCursorUses() const { return busyCursorUses_; }
-  bool TerminateRequested() const { return terminateRequested_; }
   // Called on every ProcessMessages, after counting it.
   std::function<void(int call)> onProcessMessages;
 
@@ -68,7 +67,6 @@ class ScriptedUserDialogs : public UserDialogs {
   void BeginBusyCursor() override;
   void EndBusyCursor() override;
   void ProcessMessages() override;
-  void RequestTerminate() override { terminateRequested_ = true; }
 
  private:
   struct Answer {
@@ -91,7 +89,6 @@ class ScriptedUserDialogs : public UserDialogs {
   int processMessagesCalls_ = 0;
   int busyDepth_ = 0;
   int busyCursorUses_ = 0;
-  bool terminateRequested_ = false;
 };
 
 }  // namespace platform::testing

@@ -64,7 +64,6 @@ class FailingAnswers : public platform::UserDialogs {
   void BeginBusyCursor() override {}
   void EndBusyCursor() override {}
   void ProcessMessages() override {}
-  void RequestTerminate() override {}
 
   std::vector<platform::MessageRequest> messages;
 

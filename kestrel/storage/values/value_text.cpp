@@ -1,6 +1,5 @@
 #include "kestrel/storage/values/value_text.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -44,7 +43,7 @@ std::string GeneralForm(long double value, int precision) {
 
 bool ReadsBackAs(const std::string& text, long double value, TKestrelStorageType type) {
   long double parsed = 0;
-  if (!TextToFloat(text, parsed)) {
+  if (!platform::TryStrToFloat(text, parsed)) {
     return false;
   }
   switch (type) {
@@ -132,58 +131,6 @@ std::string FloatToText(long double value, TKestrelStorageType type) {
     }
   }
   return text;
-}
-
-bool TextToFloat(std::string_view text, long double& result) {
-  // The platform's number syntax (sign, digits with the locale's decimal
-  // separator, exponent), read with the full width of long double.
-  const char separator = GlobalFormatSettings().decimalSeparator;
-  text = platform::Trim(text);
-  std::string normal;
-  std::size_t pos = 0;
-  auto digits = [&] {
-    int count = 0;
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-      normal += text[pos++];
-      ++count;
-    }
-    return count;
-  };
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    if (text[pos] == '-') {
-      normal += '-';
-    }
-    ++pos;
-  }
-  int mantissa = digits();
-  if (pos < text.size() && text[pos] == separator) {
-    normal += '.';
-    ++pos;
-    mantissa += digits();
-  }
-  if (mantissa == 0) {
-    return false;
-  }
-  if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
-    normal += 'e';
-    ++pos;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-      normal += text[pos++];
-    }
-    if (digits() == 0) {
-      return false;
-    }
-  }
-  if (pos != text.size()) {
-    return false;
-  }
-  long double value = 0;
-  const auto [end, error] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
-  if (error != std::errc() || end != normal.data() + normal.size()) {
-    return false;
-  }
-  result = value;
-  return true;
 }
 
 std::string DateNumberToText(int32_t dayNumber) {

@@ -16,8 +16,6 @@ namespace kestrel {
 // FLOAT, EXTENDED and CURRENCY (7 for SINGLE), with more only when fewer do
 // not read back as the same number of the type.
 std::string FloatToText(long double value, TKestrelStorageType type);
-// Reads a decimal number with the locale's decimal separator.
-bool TextToFloat(std::string_view text, long double& result);
 
 std::string DateNumberToText(int32_t dayNumber);
 std::string TimeNumberToText(int32_t milliseconds);

@@ -15,6 +15,7 @@
 #include "kestrel/storage/kestrel_exception.h"
 #include "kestrel/storage/values/value_text.h"
 #include "kestrel/storage/values/variant.h"
+#include "platform/format_settings.h"
 #include "platform/text.h"
 
 namespace kestrel {
@@ -334,7 +335,7 @@ void WriteFromText(TKestrelVariant& out, ST target, std::string_view utf8,
     case Family::kFloat:
     case Family::kCurrency: {
       long double value = 0;
-      if (!TextToFloat(utf8, value)) {
+      if (!platform::TryStrToFloat(utf8, value)) {
         throw Failed{};
       }
       if (target == ST::kCurrency) {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/testing/scripted_user_dialogs.h"
-#include "querybuilder/tests/list_engine.h"
+#include "querybuilder/tests/model_testing.h"
 
 namespace querybuilder {
 namespace {
@@ -21,31 +21,6 @@ class SqlFixture : public ::testing::Test {
     engine_.Load();
   }
 
-  TWrenTable& Box(const char* name) {
-    TWrenTable* table = model_.InsertTable(name, 10, 10);
-    EXPECT_NE(table, nullptr) << name;
-    return *table;
-  }
-  static int FieldIndex(const TWrenTable& table, const char* field) {
-    const int index = table.IndexOfField(field);
-    EXPECT_GE(index, 0) << table.TableName() << "." << field;
-    return index;
-  }
-  // Checks the field and returns its grid column.
-  int Check(TWrenTable& table, const char* field) {
-    model_.CheckField(table, FieldIndex(table, field), true);
-    return model_.Grid().Count() - 1;
-  }
-  TWrenLink& Link(TWrenTable& table1, const char* field1, TWrenTable& table2, const char* field2,
-                  TWrenJoinType joinType = TWrenJoinType::kInner,
-                  TWrenOperator op = TWrenOperator::kEqual) {
-    EXPECT_EQ(
-        model_.InsertLink(table1, FieldIndex(table1, field1), table2, FieldIndex(table2, field2)),
-        QueryModel::LinkResult::kAdded);
-    TWrenLink& link = *model_.Links().back();
-    model_.SetLinkOptions(link, op, joinType);
-    return link;
-  }
   std::string Sql() {
     std::string sql;
     EXPECT_TRUE(GenerateQuerySql(model_, engine_, sql));
@@ -55,6 +30,7 @@ class SqlFixture : public ::testing::Test {
   ScriptedUserDialogs dialogs_;
   ListEngine engine_;
   QueryModel model_;
+  testing::ModelSteps steps_{model_};
 };
 
 class ClauseBuilder : public SqlFixture {
@@ -68,12 +44,26 @@ class ClauseBuilder : public SqlFixture {
                 {"cities", {"id", "name"}},
             },
             SqlNameDialect::kMySql) {}
+
+  struct Boxes {
+    TWrenTable& orders;
+    TWrenTable& customers;
+    TWrenTable& shippers;
+    TWrenTable& cities;
+  };
+  // A box for every table, orders.id selected.
+  Boxes AllBoxes() {
+    Boxes boxes{steps_.Box("orders"), steps_.Box("Customers"), steps_.Box("shippers"),
+                steps_.Box("cities")};
+    steps_.Check(boxes.orders, "id");
+    return boxes;
+  }
 };
 
 TEST_F(ClauseBuilder, CheckedFieldsSortedDescendingGiveThreeLines) {
-  TWrenTable& customers = Box("Customers");
-  Check(customers, "id");
-  model_.SetSort(Check(customers, "name"), TWrenSort::kDesc);
+  TWrenTable& customers = steps_.Box("Customers");
+  steps_.Check(customers, "id");
+  model_.SetSort(steps_.Check(customers, "name"), TWrenSort::kDesc);
   // Table names keep their spelling: servers on case-sensitive file
   // systems would not find "customers".
   EXPECT_EQ(Sql(), "SELECT  c.id, c.name\r\nFROM  Customers c\r\nORDER BY  c.name DESC");
@@ -81,21 +71,21 @@ TEST_F(ClauseBuilder, CheckedFieldsSortedDescendingGiveThreeLines) {
 }
 
 TEST_F(ClauseBuilder, AFunctionWrapsItsColumnInUpperCase) {
-  TWrenTable& customers = Box("Customers");
-  model_.SetFunction(Check(customers, "id"), TWrenFunction::kCount);
-  model_.SetFunction(Check(customers, "credit"), TWrenFunction::kAvg);
+  TWrenTable& customers = steps_.Box("Customers");
+  model_.SetFunction(steps_.Check(customers, "id"), TWrenFunction::kCount);
+  model_.SetFunction(steps_.Check(customers, "credit"), TWrenFunction::kAvg);
   EXPECT_EQ(Sql(), "SELECT  COUNT(c.id), AVG(c.credit)\r\nFROM  Customers c");
 }
 
 TEST_F(ClauseBuilder, TwoInnerLinksAreWhereConditionsJoinedByAnd) {
-  TWrenTable& customers = Box("Customers");
-  TWrenTable& orders = Box("orders");
-  TWrenTable& cities = Box("cities");
-  Check(customers, "name");
-  Check(cities, "name");
-  Check(orders, "total");
-  Link(orders, "customer_id", customers, "id");
-  Link(customers, "city_id", cities, "id");
+  TWrenTable& customers = steps_.Box("Customers");
+  TWrenTable& orders = steps_.Box("orders");
+  TWrenTable& cities = steps_.Box("cities");
+  steps_.Check(customers, "name");
+  steps_.Check(cities, "name");
+  steps_.Check(orders, "total");
+  steps_.Link(orders, "customer_id", customers, "id");
+  steps_.Link(customers, "city_id", cities, "id");
   EXPECT_EQ(Sql(),
             "SELECT  c.name, c2.name, o.total\r\n"
             "FROM  Customers c, orders o, cities c2\r\n"
@@ -103,12 +93,12 @@ TEST_F(ClauseBuilder, TwoInnerLinksAreWhereConditionsJoinedByAnd) {
 }
 
 TEST_F(ClauseBuilder, ALeftOuterLinkIsOneFromItemAndNeitherTableComesAgain) {
-  TWrenTable& orders = Box("orders");
-  TWrenTable& customers = Box("Customers");
-  Box("shippers");
-  Check(orders, "id");
-  Check(customers, "name");
-  Link(orders, "customer_id", customers, "id", TWrenJoinType::kLeftOuter);
+  TWrenTable& orders = steps_.Box("orders");
+  TWrenTable& customers = steps_.Box("Customers");
+  steps_.Box("shippers");
+  steps_.Check(orders, "id");
+  steps_.Check(customers, "name");
+  steps_.Link(orders, "customer_id", customers, "id", TWrenJoinType::kLeftOuter);
   EXPECT_EQ(Sql(),
             "SELECT  o.id, c.name\r\n"
             "FROM  orders o LEFT OUTER JOIN Customers c ON o.customer_id=c.id, shippers s");
@@ -122,10 +112,10 @@ TEST_F(ClauseBuilder, EveryJoinTypeHasItsKeywords) {
   };
   for (const auto& [joinType, keywords] : cases) {
     model_.NewModel();
-    TWrenTable& orders = Box("orders");
-    TWrenTable& customers = Box("Customers");
-    Check(orders, "id");
-    Link(orders, "customer_id", customers, "id", joinType);
+    TWrenTable& orders = steps_.Box("orders");
+    TWrenTable& customers = steps_.Box("Customers");
+    steps_.Check(orders, "id");
+    steps_.Link(orders, "customer_id", customers, "id", joinType);
     EXPECT_EQ(Sql(), std::string("SELECT  o.id\r\nFROM  orders o") + keywords +
                          "Customers c ON o.customer_id=c.id")
         << keywords;
@@ -133,15 +123,11 @@ TEST_F(ClauseBuilder, EveryJoinTypeHasItsKeywords) {
 }
 
 TEST_F(ClauseBuilder, OuterLinksSharingATableExtendOneJoin) {
-  TWrenTable& orders = Box("orders");
-  TWrenTable& customers = Box("Customers");
-  TWrenTable& shippers = Box("shippers");
-  TWrenTable& cities = Box("cities");
-  Check(orders, "id");
-  Link(orders, "customer_id", customers, "id", TWrenJoinType::kLeftOuter);
-  Link(orders, "shipper_id", shippers, "id", TWrenJoinType::kLeftOuter);
+  auto [orders, customers, shippers, cities] = AllBoxes();
+  steps_.Link(orders, "customer_id", customers, "id", TWrenJoinType::kLeftOuter);
+  steps_.Link(orders, "shipper_id", shippers, "id", TWrenJoinType::kLeftOuter);
   // Written from its second table: the kept side must stay the cities one.
-  Link(cities, "id", customers, "city_id", TWrenJoinType::kLeftOuter);
+  steps_.Link(cities, "id", customers, "city_id", TWrenJoinType::kLeftOuter);
   EXPECT_EQ(Sql(),
             "SELECT  o.id\r\n"
             "FROM  orders o LEFT OUTER JOIN Customers c ON o.customer_id=c.id LEFT OUTER JOIN "
@@ -149,15 +135,12 @@ TEST_F(ClauseBuilder, OuterLinksSharingATableExtendOneJoin) {
 }
 
 TEST_F(ClauseBuilder, AnOuterLinkBetweenTwoJoinsNestsTheSecond) {
-  TWrenTable& orders = Box("orders");
-  TWrenTable& customers = Box("Customers");
-  TWrenTable& shippers = Box("shippers");
-  TWrenTable& cities = Box("cities");
-  Check(orders, "id");
-  Link(orders, "customer_id", customers, "id", TWrenJoinType::kLeftOuter);
-  Link(shippers, "id", cities, "id", TWrenJoinType::kLeftOuter);
-  Link(customers, "name", shippers, "name", TWrenJoinType::kLeftOuter);
-  Link(orders, "total", customers, "credit", TWrenJoinType::kLeftOuter, TWrenOperator::kLess);
+  auto [orders, customers, shippers, cities] = AllBoxes();
+  steps_.Link(orders, "customer_id", customers, "id", TWrenJoinType::kLeftOuter);
+  steps_.Link(shippers, "id", cities, "id", TWrenJoinType::kLeftOuter);
+  steps_.Link(customers, "name", shippers, "name", TWrenJoinType::kLeftOuter);
+  steps_.Link(orders, "total", customers, "credit", TWrenJoinType::kLeftOuter,
+              TWrenOperator::kLess);
   EXPECT_EQ(Sql(),
             "SELECT  o.id\r\n"
             "FROM  orders o LEFT OUTER JOIN Customers c ON o.customer_id=c.id LEFT OUTER JOIN "
@@ -166,9 +149,10 @@ TEST_F(ClauseBuilder, AnOuterLinkBetweenTwoJoinsNestsTheSecond) {
 }
 
 TEST_F(ClauseBuilder, ALinkWithinOneBoxIsAWhereCondition) {
-  TWrenTable& customers = Box("Customers");
-  Check(customers, "id");
-  Link(customers, "id", customers, "city_id", TWrenJoinType::kLeftOuter, TWrenOperator::kNotEqual);
+  TWrenTable& customers = steps_.Box("Customers");
+  steps_.Check(customers, "id");
+  steps_.Link(customers, "id", customers, "city_id", TWrenJoinType::kLeftOuter,
+              TWrenOperator::kNotEqual);
   EXPECT_EQ(Sql(), "SELECT  c.id\r\nFROM  Customers c\r\nWHERE  c.id<>c.city_id");
 }
 
@@ -180,10 +164,10 @@ TEST_F(ClauseBuilder, EveryOperatorIsWrittenAsSqlReadsIt) {
   };
   for (const auto& [op, text] : cases) {
     model_.NewModel();
-    TWrenTable& orders = Box("orders");
-    TWrenTable& customers = Box("Customers");
-    Check(orders, "id");
-    Link(orders, "total", customers, "credit", TWrenJoinType::kInner, op);
+    TWrenTable& orders = steps_.Box("orders");
+    TWrenTable& customers = steps_.Box("Customers");
+    steps_.Check(orders, "id");
+    steps_.Link(orders, "total", customers, "credit", TWrenJoinType::kInner, op);
     EXPECT_EQ(Sql(), std::string("SELECT  o.id\r\nFROM  orders o, Customers c\r\nWHERE  o.total") +
                          text + "c.credit")
         << text;
@@ -191,12 +175,12 @@ TEST_F(ClauseBuilder, EveryOperatorIsWrittenAsSqlReadsIt) {
 }
 
 TEST_F(ClauseBuilder, SortingOnAnAggregateUsesItsPositionAmongShownColumns) {
-  TWrenTable& customers = Box("Customers");
-  TWrenTable& orders = Box("orders");
-  Link(orders, "customer_id", customers, "id");
-  const int hiddenId = Check(customers, "id");
-  const int name = Check(customers, "name");
-  const int total = Check(orders, "total");
+  TWrenTable& customers = steps_.Box("Customers");
+  TWrenTable& orders = steps_.Box("orders");
+  steps_.Link(orders, "customer_id", customers, "id");
+  const int hiddenId = steps_.Check(customers, "id");
+  const int name = steps_.Check(customers, "name");
+  const int total = steps_.Check(orders, "total");
   model_.SetShow(hiddenId, false);
   model_.SetGroup(hiddenId, true);
   model_.SetGroup(name, true);
@@ -214,11 +198,11 @@ TEST_F(ClauseBuilder, SortingOnAnAggregateUsesItsPositionAmongShownColumns) {
 }
 
 TEST_F(ClauseBuilder, AHiddenAggregateSortsByTheAggregateItself) {
-  TWrenTable& customers = Box("Customers");
-  TWrenTable& orders = Box("orders");
-  Link(orders, "customer_id", customers, "id");
-  model_.SetGroup(Check(customers, "name"), true);
-  const int count = Check(orders, "id");
+  TWrenTable& customers = steps_.Box("Customers");
+  TWrenTable& orders = steps_.Box("orders");
+  steps_.Link(orders, "customer_id", customers, "id");
+  model_.SetGroup(steps_.Check(customers, "name"), true);
+  const int count = steps_.Check(orders, "id");
   model_.SetFunction(count, TWrenFunction::kCount);
   model_.SetShow(count, false);
   model_.SetSort(count, TWrenSort::kDesc);
@@ -231,17 +215,17 @@ TEST_F(ClauseBuilder, AHiddenAggregateSortsByTheAggregateItself) {
 }
 
 TEST_F(ClauseBuilder, TheAllFieldsEntrySelectsEveryFieldOfItsTable) {
-  TWrenTable& customers = Box("Customers");
+  TWrenTable& customers = steps_.Box("Customers");
   model_.CheckField(customers, 0, true);
   EXPECT_EQ(Sql(), "SELECT  c.*\r\nFROM  Customers c");
 }
 
 TEST_F(ClauseBuilder, ALongSelectListIsContinuedOnIndentedLines) {
-  TWrenTable& customers = Box("Customers");
-  TWrenTable& orders = Box("orders");
+  TWrenTable& customers = steps_.Box("Customers");
+  TWrenTable& orders = steps_.Box("orders");
   model_.SelectAll(customers);
   model_.SelectAll(orders);
-  model_.SelectAll(Box("shippers"));
+  model_.SelectAll(steps_.Box("shippers"));
   EXPECT_EQ(Sql(),
             "SELECT  c.id, c.name, c.city_id, c.credit, o.id, o.customer_id, o.total, \r\n"
             "  o.shipper_id, s.id, s.name\r\n"
@@ -249,11 +233,11 @@ TEST_F(ClauseBuilder, ALongSelectListIsContinuedOnIndentedLines) {
 }
 
 TEST_F(ClauseBuilder, WithoutAShownColumnNothingIsGenerated) {
-  TWrenTable& customers = Box("Customers");
+  TWrenTable& customers = steps_.Box("Customers");
   std::string sql = "kept";
   dialogs_.AnswerMessage(platform::DialogButton::kOk);
   EXPECT_FALSE(GenerateQuerySql(model_, engine_, sql));
-  model_.SetShow(Check(customers, "id"), false);
+  model_.SetShow(steps_.Check(customers, "id"), false);
   dialogs_.AnswerMessage(platform::DialogButton::kOk);
   EXPECT_FALSE(GenerateQuerySql(model_, engine_, sql));
   EXPECT_EQ(sql, "kept");
@@ -270,12 +254,12 @@ class QuotedNames : public SqlFixture,
 };
 
 TEST_P(QuotedNames, NamesThatNeedItAreQuotedInTheBackendsWay) {
-  TWrenTable& items = Box("order items");
-  TWrenTable& first = Box("1st");
-  Check(items, "select");
-  Check(items, "x`y\"z]");
-  Check(first, "id");
-  Link(items, "qty", first, "id", TWrenJoinType::kLeftOuter);
+  TWrenTable& items = steps_.Box("order items");
+  TWrenTable& first = steps_.Box("1st");
+  steps_.Check(items, "select");
+  steps_.Check(items, "x`y\"z]");
+  steps_.Check(first, "id");
+  steps_.Link(items, "qty", first, "id", TWrenJoinType::kLeftOuter);
   EXPECT_EQ(Sql(), GetParam().second);
 }
 

@@ -6,7 +6,7 @@
 
 #include "platform/testing/temp_directory.h"
 #include "querybuilder/query_file.h"
-#include "querybuilder/tests/list_engine.h"
+#include "querybuilder/tests/model_testing.h"
 
 namespace querybuilder {
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/errors.h"
 #include "platform/testing/scripted_user_dialogs.h"
 #include "platform/testing/temp_directory.h"
-#include "querybuilder/tests/list_engine.h"
+#include "querybuilder/tests/model_testing.h"
 
 namespace querybuilder {
 namespace {
@@ -56,15 +56,17 @@ class QueryFile : public ::testing::Test {
     layout_ = {false, 100, 50, 480, 640, true, 150, false, 200};
     builder_.engine.SetShowSystemTables(true);
   }
-  void TearDown() override { EXPECT_EQ(BrokenInvariant(builder_.model), ""); }
+  void TearDown() override {
+    EXPECT_EQ(BrokenInvariant(builder_.model), "");
+    EXPECT_EQ(BrokenInvariant(opened_.model), "");
+  }
 
   std::string Saved() {
     WriteQueryFile(path_, builder_.model, layout_);
     return ReadFileBytes(path_);
   }
-  QueryFileReadResult Open(Builder& into, WrenWindowLayout& layout) {
-    return ReadQueryFile(path_, into.model, layout);
-  }
+  // Opens the file into the second builder, as another window would.
+  QueryFileReadResult Open() { return ReadQueryFile(path_, opened_.model, openedLayout_); }
   // Fills the model used by the round trips.
   void BuildShopModel() {
     TWrenTable& customers = builder_.Box("customers", 20, 10);
@@ -90,6 +92,8 @@ class QueryFile : public ::testing::Test {
   ScriptedUserDialogs dialogs_;
   Builder builder_;
   WrenWindowLayout layout_;
+  Builder opened_{dialogs_};
+  WrenWindowLayout openedLayout_;
   TempDirectory directory_;
   std::string path_ = directory_.File("shop.qry");
 };
@@ -126,11 +130,9 @@ TEST_F(QueryFile, AnEmptyGridHasColumnsDirectlyFollowedByEnd) {
   const std::string text = Saved();
   EXPECT_NE(text.find("[Columns]\r\n[End]\r\n"), std::string::npos) << text;
 
-  Builder opened(dialogs_);
-  WrenWindowLayout layout;
-  EXPECT_EQ(Open(opened, layout).outcome, Outcome::kRead);
-  EXPECT_TRUE(opened.model.Grid().Empty());
-  ASSERT_EQ(opened.model.Tables().size(), 1u);
+  EXPECT_EQ(Open().outcome, Outcome::kRead);
+  EXPECT_TRUE(opened_.model.Grid().Empty());
+  ASSERT_EQ(opened_.model.Tables().size(), 1u);
 }
 
 TEST_F(QueryFile, AMaximizedWindowIsAPlusAndOpensMaximized) {
@@ -138,34 +140,30 @@ TEST_F(QueryFile, AMaximizedWindowIsAPlusAndOpensMaximized) {
   const std::string text = Saved();
   EXPECT_EQ(text.substr(0, text.find("1,150")),
             "# Wrenfold\r\n# Don't change this file !\r\n[Options]\r\n+\r\n");
-  Builder opened(dialogs_);
-  WrenWindowLayout layout;
-  layout.width = 777;
-  const QueryFileReadResult result = Open(opened, layout);
+  openedLayout_.width = 777;
+  const QueryFileReadResult result = Open();
   EXPECT_TRUE(result.placementRead);
-  EXPECT_TRUE(layout.maximized);
-  EXPECT_EQ(layout.width, 777) << "a maximized window keeps its normal size";
+  EXPECT_TRUE(openedLayout_.maximized);
+  EXPECT_EQ(openedLayout_.width, 777) << "a maximized window keeps its normal size";
 }
 
 TEST_F(QueryFile, WhatIsSavedOpensAsItWasAndSavesTheSameAgain) {
   BuildShopModel();
   const std::string text = Saved();
 
-  Builder opened(dialogs_);
-  TWrenTable& stale = opened.Box("orders", 0, 0);
-  opened.model.CheckField(stale, 1, true);
-  WrenWindowLayout layout;
-  const QueryFileReadResult result = Open(opened, layout);
+  TWrenTable& stale = opened_.Box("orders", 0, 0);
+  opened_.model.CheckField(stale, 1, true);
+  const QueryFileReadResult result = Open();
   EXPECT_EQ(result.outcome, Outcome::kRead);
   EXPECT_TRUE(result.problems.empty());
   EXPECT_TRUE(result.placementRead && result.panesRead && result.databaseRead);
-  EXPECT_EQ(layout, layout_);
-  EXPECT_EQ(opened.engine.DatabaseName(), "shop");
-  EXPECT_TRUE(opened.engine.ShowSystemTables());
-  EXPECT_EQ(opened.engine.AliasList().Count(), 3u) << "aliases are made for the database";
+  EXPECT_EQ(openedLayout_, layout_);
+  EXPECT_EQ(opened_.engine.DatabaseName(), "shop");
+  EXPECT_TRUE(opened_.engine.ShowSystemTables());
+  EXPECT_EQ(opened_.engine.AliasList().Count(), 3u) << "aliases are made for the database";
 
   const QueryModel& original = builder_.model;
-  const QueryModel& copy = opened.model;
+  const QueryModel& copy = opened_.model;
   ASSERT_EQ(copy.Tables().size(), original.Tables().size());
   for (std::size_t i = 0; i < original.Tables().size(); ++i) {
     const TWrenTable& expected = *original.Tables()[i];
@@ -194,7 +192,7 @@ TEST_F(QueryFile, WhatIsSavedOpensAsItWasAndSavesTheSameAgain) {
   }
   EXPECT_EQ(copy.Grid().Columns(), original.Grid().Columns());
 
-  WriteQueryFile(path_, opened.model, layout);
+  WriteQueryFile(path_, opened_.model, openedLayout_);
   EXPECT_EQ(ReadFileBytes(path_), text);
   EXPECT_FALSE(std::filesystem::exists(path_ + ".part"));
 }
@@ -204,16 +202,14 @@ TEST_F(QueryFile, AColumnSortedDescendingWithoutFunctionOrGroupReadsBackSo) {
                             "customers,10,20,0,1,0;\r\n[Links]\r\n[Columns]\r\n"
                             "1,id,customers,Show,Desc,,;\r\n2,id,customers,,asc,count,GROUP;\r\n"
                             "[End]\r\n");
-  Builder opened(dialogs_);
-  WrenWindowLayout layout;
-  EXPECT_EQ(Open(opened, layout).outcome, Outcome::kRead);
-  ASSERT_EQ(opened.model.Grid().Count(), 2);
-  const TWrenColumn& desc = opened.model.Grid().Column(0);
+  EXPECT_EQ(Open().outcome, Outcome::kRead);
+  ASSERT_EQ(opened_.model.Grid().Count(), 2);
+  const TWrenColumn& desc = opened_.model.Grid().Column(0);
   EXPECT_EQ(desc.CellText(TWrenGridRow::kShow), "Show");
   EXPECT_EQ(desc.CellText(TWrenGridRow::kSort), "Desc");
   EXPECT_EQ(desc.CellText(TWrenGridRow::kFunction), "");
   EXPECT_EQ(desc.CellText(TWrenGridRow::kGroup), "");
-  const TWrenColumn& other = opened.model.Grid().Column(1);
+  const TWrenColumn& other = opened_.model.Grid().Column(1);
   EXPECT_FALSE(other.show);
   EXPECT_EQ(other.sort, TWrenSort::kAsc);
   EXPECT_EQ(other.function, TWrenFunction::kCount);
@@ -225,11 +221,9 @@ TEST_F(QueryFile, ColumnsGoToTheirStoredNumbers) {
                             "customers,10,20,0,1,1;\r\n[Links]\r\n[Columns]\r\n"
                             "1,id,customers,Show,,,;\r\n1,name,customers,Show,,,;\r\n"
                             "9,*,customers,Show,,,;\r\n-4,id,customers,,,,;\r\n[End]\r\n");
-  Builder opened(dialogs_);
-  WrenWindowLayout layout;
-  EXPECT_EQ(Open(opened, layout).outcome, Outcome::kRead);
+  EXPECT_EQ(Open().outcome, Outcome::kRead);
   std::vector<std::string> order;
-  for (const TWrenColumn& column : opened.model.Grid().Columns())
+  for (const TWrenColumn& column : opened_.model.Grid().Columns())
     order.push_back(column.field + (column.show ? "+" : "-"));
   EXPECT_EQ(order, (std::vector<std::string>{"id-", "name+", "id+", "*+"}));
 }
@@ -242,10 +236,9 @@ TEST_F(QueryFile, AFileWithoutTheSignatureIsRefusedAndChangesNothing) {
   for (const std::string& sample : samples) {
     WriteFileBytes(path_, sample);
     dialogs_.AnswerMessage(DialogButton::kOk);
-    WrenWindowLayout layout;
-    EXPECT_EQ(ReadQueryFile(path_, builder_.model, layout).outcome, Outcome::kRefused);
+    EXPECT_EQ(ReadQueryFile(path_, builder_.model, openedLayout_).outcome, Outcome::kRefused);
     EXPECT_EQ(dialogs_.MessageTexts().back(), "File " + path_ + " is not Wrenfold's query file.");
-    EXPECT_EQ(layout, WrenWindowLayout());
+    EXPECT_EQ(openedLayout_, WrenWindowLayout());
   }
   EXPECT_EQ(builder_.model.Tables().size(), 1u);
   EXPECT_EQ(builder_.model.Grid().Count(), 1);
@@ -253,9 +246,8 @@ TEST_F(QueryFile, AFileWithoutTheSignatureIsRefusedAndChangesNothing) {
 
 TEST_F(QueryFile, AMissingFileIsReportedAndNotCreated) {
   dialogs_.AnswerMessage(DialogButton::kOk);
-  WrenWindowLayout layout;
   const std::string missing = directory_.File("none.qry");
-  EXPECT_EQ(ReadQueryFile(missing, builder_.model, layout).outcome, Outcome::kRefused);
+  EXPECT_EQ(ReadQueryFile(missing, builder_.model, openedLayout_).outcome, Outcome::kRefused);
   EXPECT_EQ(dialogs_.MessageTexts(), std::vector<std::string>{"File " + missing + " not found."});
   EXPECT_FALSE(std::filesystem::exists(missing));
 }
@@ -263,18 +255,16 @@ TEST_F(QueryFile, AMissingFileIsReportedAndNotCreated) {
 TEST_F(QueryFile, ATableThatNoLongerExistsGetsABoxHoldingTheAllEntryAlone) {
   BuildShopModel();
   Saved();
-  Builder opened(dialogs_);
-  opened.engine.DropTable("orders");
+  opened_.engine.DropTable("orders");
   dialogs_.AnswerMessage(DialogButton::kOk);
-  WrenWindowLayout layout;
-  const QueryFileReadResult result = Open(opened, layout);
+  const QueryFileReadResult result = Open();
   EXPECT_EQ(result.outcome, Outcome::kPartial);
-  const TWrenTable* orders = opened.model.FindTable("orders");
+  const TWrenTable* orders = opened_.model.FindTable("orders");
   ASSERT_NE(orders, nullptr);
   EXPECT_EQ(orders->FieldCount(), 1);
   // Both links use a field of orders, and one column shows orders.total.
-  EXPECT_TRUE(opened.model.Links().empty());
-  EXPECT_EQ(opened.model.Grid().Count(), builder_.model.Grid().Count() - 1);
+  EXPECT_TRUE(opened_.model.Links().empty());
+  EXPECT_EQ(opened_.model.Grid().Count(), builder_.model.Grid().Count() - 1);
   ASSERT_EQ(result.problems.size(), 3u);
   EXPECT_EQ(result.problems[0],
             "line 13: A link between fields that cannot be linked is left out.");
@@ -290,17 +280,15 @@ TEST_F(QueryFile, ANumberThatIsNotOneStopsTheReadingAndWhatWasReadStays) {
                             "customers,10,20,0,1,1;\r\norders,5,5,0,0,0,1;\r\n[Links]\r\n"
                             "orders,2,customers,x,0,0;\r\norders,2,customers,1,0,0;\r\n"
                             "[Columns]\r\n1,id,customers,Show,,,;\r\n[End]\r\n");
-  Builder opened(dialogs_);
   dialogs_.AnswerMessage(DialogButton::kOk);
-  WrenWindowLayout layout;
-  const QueryFileReadResult result = Open(opened, layout);
+  const QueryFileReadResult result = Open();
   EXPECT_EQ(result.outcome, Outcome::kPartial);
   EXPECT_EQ(
       result.problems,
       std::vector<std::string>{"line 12: 'x' is not a valid integer value (reading stopped here)"});
-  EXPECT_EQ(opened.model.Tables().size(), 2u);
-  EXPECT_TRUE(opened.model.Links().empty());
-  EXPECT_TRUE(opened.model.Grid().Empty());
+  EXPECT_EQ(opened_.model.Tables().size(), 2u);
+  EXPECT_TRUE(opened_.model.Links().empty());
+  EXPECT_TRUE(opened_.model.Grid().Empty());
 }
 
 TEST_F(QueryFile, ABoxThatCannotBeSetUpIsLeftOutAndTheNextLineFollows) {
@@ -308,20 +296,18 @@ TEST_F(QueryFile, ABoxThatCannotBeSetUpIsLeftOutAndTheNextLineFollows) {
                             "customers,10,20,0,1,y;\r\norders,five,5;\r\n,1,2;\r\n"
                             "orders,5,5,0,0,0,1;\r\norders,6,6;\r\n[Links]\r\n[Columns]\r\n"
                             "1,total,orders,Show,,,;\r\n[End]\r\n");
-  Builder opened(dialogs_);
   dialogs_.AnswerMessage(DialogButton::kOk);
-  WrenWindowLayout layout;
-  const QueryFileReadResult result = Open(opened, layout);
+  const QueryFileReadResult result = Open();
   EXPECT_EQ(result.problems,
             (std::vector<std::string>{
                 "line 9: The table is left out: customers ('y' is not a valid integer value)",
                 "line 10: The table is left out: orders ('five' is not a valid integer value)",
                 "line 11: A table line without a table name is left out.",
                 "line 13: The table is on the canvas already: orders"}));
-  ASSERT_EQ(opened.model.Tables().size(), 1u);
-  EXPECT_EQ(opened.model.Tables()[0]->Top(), 5);
-  EXPECT_TRUE(opened.model.Tables()[0]->Field(3).checked);
-  EXPECT_EQ(opened.model.Grid().Count(), 1);
+  ASSERT_EQ(opened_.model.Tables().size(), 1u);
+  EXPECT_EQ(opened_.model.Tables()[0]->Top(), 5);
+  EXPECT_TRUE(opened_.model.Tables()[0]->Field(3).checked);
+  EXPECT_EQ(opened_.model.Grid().Count(), 1);
 }
 
 TEST_F(QueryFile, LinksAndColumnsThatCannotBeResolvedAreLeftOut) {
@@ -332,10 +318,8 @@ TEST_F(QueryFile, LinksAndColumnsThatCannotBeResolvedAreLeftOut) {
                             "orders,2,customers,1,5,2;\r\ncustomers,1,orders,2,0,0;\r\n"
                             "[Columns]\r\n1,id,cars,Show,,,;\r\n1,id,customers,Sometimes,Up,"
                             "Median,Grouped;\r\n[End]\r\n");
-  Builder opened(dialogs_);
   dialogs_.AnswerMessage(DialogButton::kOk);
-  WrenWindowLayout layout;
-  const QueryFileReadResult result = Open(opened, layout);
+  const QueryFileReadResult result = Open();
   EXPECT_EQ(result.problems,
             (std::vector<std::string>{
                 "line 12: A link to a table that is not on the canvas is left out.",
@@ -348,11 +332,11 @@ TEST_F(QueryFile, LinksAndColumnsThatCannotBeResolvedAreLeftOut) {
                 "line 20: An unknown column option is left out: Grouped",
                 "line 20: An unknown column option is left out: Up",
                 "line 20: An unknown column option is left out: Median"}));
-  ASSERT_EQ(opened.model.Links().size(), 1u);
-  EXPECT_EQ(opened.model.Links()[0]->Operator(), TWrenOperator::kNotEqual);
-  EXPECT_EQ(opened.model.Links()[0]->JoinType(), TWrenJoinType::kRightOuter);
-  ASSERT_EQ(opened.model.Grid().Count(), 1);
-  EXPECT_EQ(opened.model.Grid().Column(0), (TWrenColumn{"id", "customers"}));
+  ASSERT_EQ(opened_.model.Links().size(), 1u);
+  EXPECT_EQ(opened_.model.Links()[0]->Operator(), TWrenOperator::kNotEqual);
+  EXPECT_EQ(opened_.model.Links()[0]->JoinType(), TWrenJoinType::kRightOuter);
+  ASSERT_EQ(opened_.model.Grid().Count(), 1);
+  EXPECT_EQ(opened_.model.Grid().Column(0), (TWrenColumn{"id", "customers"}));
 }
 
 TEST_F(QueryFile, AFileFromANewerProgramGivesWhatThisOneKnows) {
@@ -362,43 +346,38 @@ TEST_F(QueryFile, AFileFromANewerProgramGivesWhatThisOneKnows) {
                  "customers,10,20,0,1,1,1,1;\r\n[Links]\r\norders,2,customers,1,0,0,x;\r\n"
                  "[Filters]\r\ncustomers,id,>,5;\r\n[Columns]\r\n"
                  "1,id,customers,Show,,,,wide;\r\n[End]\r\nanything,at,all\r\n");
-  Builder opened(dialogs_);
-  opened.model.InsertTable("orders", 1, 1);
+  opened_.model.InsertTable("orders", 1, 1);
   dialogs_.AnswerMessage(DialogButton::kOk);
-  WrenWindowLayout layout;
-  const QueryFileReadResult result = Open(opened, layout);
+  const QueryFileReadResult result = Open();
   EXPECT_EQ(
       result.problems,
       (std::vector<std::string>{"line 11: A link to a table that is not on the canvas is left out.",
                                 "line 12: Unknown section left out: [Filters]"}));
-  EXPECT_EQ(layout, layout_);
-  ASSERT_EQ(opened.model.Tables().size(), 1u);
-  EXPECT_TRUE(opened.model.Tables()[0]->Field(2).checked);
-  EXPECT_EQ(opened.model.Grid().Count(), 1);
+  EXPECT_EQ(openedLayout_, layout_);
+  ASSERT_EQ(opened_.model.Tables().size(), 1u);
+  EXPECT_TRUE(opened_.model.Tables()[0]->Field(2).checked);
+  EXPECT_EQ(opened_.model.Grid().Count(), 1);
 }
 
 TEST_F(QueryFile, AShortFileGivesWhatItHasAndSaysWhereItEnds) {
   WriteFileBytes(path_, "# Wrenfold\r\n# Don't change this file !\r\n[Options]\r\n+\r\n");
   dialogs_.AnswerMessage(DialogButton::kOk);
-  WrenWindowLayout layout;
-  const QueryFileReadResult result = ReadQueryFile(path_, builder_.model, layout);
+  const QueryFileReadResult result = ReadQueryFile(path_, builder_.model, openedLayout_);
   EXPECT_EQ(result.outcome, Outcome::kPartial);
   EXPECT_TRUE(result.placementRead);
   EXPECT_FALSE(result.panesRead);
   EXPECT_FALSE(result.databaseRead);
-  EXPECT_TRUE(layout.maximized);
+  EXPECT_TRUE(openedLayout_.maximized);
   EXPECT_EQ(result.problems, std::vector<std::string>{"line 5: The file ends before its options."});
 }
 
 TEST_F(QueryFile, BoxPositionsStayOnTheCanvas) {
   WriteFileBytes(path_, std::string(kHeader) +
                             "customers,-40,2147483647;\r\n[Links]\r\n[Columns]\r\n[End]\r\n");
-  Builder opened(dialogs_);
-  WrenWindowLayout layout;
-  EXPECT_EQ(Open(opened, layout).outcome, Outcome::kRead);
-  ASSERT_EQ(opened.model.Tables().size(), 1u);
-  EXPECT_EQ(opened.model.Tables()[0]->Top(), 0);
-  EXPECT_EQ(opened.model.Tables()[0]->Left(), kCanvasLimit);
+  EXPECT_EQ(Open().outcome, Outcome::kRead);
+  ASSERT_EQ(opened_.model.Tables().size(), 1u);
+  EXPECT_EQ(opened_.model.Tables()[0]->Top(), 0);
+  EXPECT_EQ(opened_.model.Tables()[0]->Left(), kCanvasLimit);
 }
 
 TEST_F(QueryFile, AFileThatCannotBeWrittenRaisesAndLeavesNothingBehind) {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/testing/scripted_user_dialogs.h"
-#include "querybuilder/tests/list_engine.h"
+#include "querybuilder/tests/model_testing.h"
 
 namespace querybuilder {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "querybuilder/tests/list_engine.h"
+#include "querybuilder/tests/model_testing.h"
 
 namespace querybuilder {
 namespace {

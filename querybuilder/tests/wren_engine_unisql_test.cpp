@@ -10,6 +10,7 @@
 #include "platform/testing/temp_directory.h"
 #include "querybuilder/clause_builder.h"
 #include "querybuilder/query_file.h"
+#include "querybuilder/tests/model_testing.h"
 #include "uniaccess/testing/mysql_test_server.h"
 
 namespace querybuilder {
@@ -18,6 +19,17 @@ namespace {
 using platform::DialogButton;
 using platform::testing::ScriptedUserDialogs;
 using Rows = std::vector<std::vector<std::string>>;
+
+TEST(ListedTableNames, KeepInnerBlanksAndLoseWhatFollowsAControlCharacter) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"orders", "orders"}, {"order items", "order items"},
+      {"name  ", "name"},   {"t\tx", "t"},
+      {"a\r\n", "a"},       {" lead", " lead"},
+      {"\x7F", ""},
+  };
+  for (const auto& [listed, name] : cases)
+    EXPECT_EQ(ListedTableName(listed), name) << listed;
+}
 
 class WrenEngineUnisql : public uniaccess::testing::MysqlTest {
  protected:
@@ -37,35 +49,15 @@ class WrenEngineUnisql : public uniaccess::testing::MysqlTest {
     engine_->ReadTableList();
     engine_->GenerateAliases();
     model_ = std::make_unique<QueryModel>(*engine_);
+    steps_ = std::make_unique<testing::ModelSteps>(*model_);
   }
   void TearDown() override {
+    steps_.reset();
     model_.reset();
     engine_.reset();
     MysqlTest::TearDown();
   }
 
-  TWrenTable& Box(const char* name) {
-    TWrenTable* table = model_->InsertTable(name, 0, 0);
-    EXPECT_NE(table, nullptr);
-    return *table;
-  }
-  int Field(const TWrenTable& table, const char* name) {
-    const int index = table.IndexOfField(name);
-    EXPECT_GT(index, 0) << table.TableName() << "." << name;
-    return index;
-  }
-  int Check(TWrenTable& table, const char* name) {
-    model_->CheckField(table, Field(table, name), true);
-    return model_->Grid().Count() - 1;
-  }
-  TWrenLink& Link(TWrenTable& table1, const char* field1, TWrenTable& table2, const char* field2,
-                  TWrenJoinType joinType = TWrenJoinType::kInner,
-                  TWrenOperator op = TWrenOperator::kEqual) {
-    EXPECT_EQ(model_->InsertLink(table1, Field(table1, field1), table2, Field(table2, field2)),
-              QueryModel::LinkResult::kAdded);
-    model_->SetLinkOptions(*model_->Links().back(), op, joinType);
-    return *model_->Links().back();
-  }
   // Generates the statement, runs it as the Run command does and returns
   // the rows of the result as texts.
   Rows RunGenerated(std::string* sqlOut = nullptr) {
@@ -92,6 +84,7 @@ class WrenEngineUnisql : public uniaccess::testing::MysqlTest {
   ScriptedUserDialogs dialogs_;
   std::unique_ptr<TWrenEngineUNISQL> engine_;
   std::unique_ptr<QueryModel> model_;
+  std::unique_ptr<testing::ModelSteps> steps_;
 };
 
 TEST_F(WrenEngineUnisql, TheTableListGetsOneAliasPerTable) {
@@ -120,14 +113,14 @@ TEST_F(WrenEngineUnisql, FieldListsComeFromTheTableAndAMissingTableGivesTheAllEn
 }
 
 TEST_F(WrenEngineUnisql, TwoInnerLinksJoinThreeTables) {
-  TWrenTable& customers = Box("Customers");
-  TWrenTable& orders = Box("orders");
-  TWrenTable& cities = Box("cities");
-  Check(customers, "name");
-  Check(cities, "name");
-  model_->SetSort(Check(orders, "total"), TWrenSort::kAsc);
-  Link(orders, "customer_id", customers, "id");
-  Link(customers, "city_id", cities, "id");
+  TWrenTable& customers = steps_->Box("Customers");
+  TWrenTable& orders = steps_->Box("orders");
+  TWrenTable& cities = steps_->Box("cities");
+  steps_->Check(customers, "name");
+  steps_->Check(cities, "name");
+  model_->SetSort(steps_->Check(orders, "total"), TWrenSort::kAsc);
+  steps_->Link(orders, "customer_id", customers, "id");
+  steps_->Link(customers, "city_id", cities, "id");
   std::string sql;
   EXPECT_EQ(RunGenerated(&sql),
             (Rows{{"Ann", "Pécs", "5"}, {"Ann", "Pécs", "7"}, {"Bob", "Győr", "50"}}));
@@ -139,24 +132,24 @@ TEST_F(WrenEngineUnisql, TwoInnerLinksJoinThreeTables) {
 }
 
 TEST_F(WrenEngineUnisql, ALeftOuterLinkKeepsCustomersWithoutOrders) {
-  TWrenTable& customers = Box("Customers");
-  TWrenTable& orders = Box("orders");
-  model_->SetSort(Check(customers, "name"), TWrenSort::kAsc);
-  model_->SetSort(Check(orders, "id"), TWrenSort::kAsc);
-  Link(customers, "id", orders, "customer_id", TWrenJoinType::kLeftOuter);
+  TWrenTable& customers = steps_->Box("Customers");
+  TWrenTable& orders = steps_->Box("orders");
+  model_->SetSort(steps_->Check(customers, "name"), TWrenSort::kAsc);
+  model_->SetSort(steps_->Check(orders, "id"), TWrenSort::kAsc);
+  steps_->Link(customers, "id", orders, "customer_id", TWrenJoinType::kLeftOuter);
   EXPECT_EQ(RunGenerated(),
             (Rows{{"Ann", "100"}, {"Ann", "101"}, {"Bob", "102"}, {"Cyd", "NULL"}}));
 }
 
 TEST_F(WrenEngineUnisql, OuterLinksSharingATableRunAsOneJoin) {
-  TWrenTable& orders = Box("orders");
-  TWrenTable& customers = Box("Customers");
-  TWrenTable& cities = Box("cities");
-  model_->SetSort(Check(cities, "name"), TWrenSort::kAsc);
-  model_->SetSort(Check(customers, "name"), TWrenSort::kAsc);
-  model_->SetSort(Check(orders, "total"), TWrenSort::kAsc);
-  Link(orders, "customer_id", customers, "id", TWrenJoinType::kRightOuter);
-  Link(cities, "id", customers, "city_id", TWrenJoinType::kLeftOuter);
+  TWrenTable& orders = steps_->Box("orders");
+  TWrenTable& customers = steps_->Box("Customers");
+  TWrenTable& cities = steps_->Box("cities");
+  model_->SetSort(steps_->Check(cities, "name"), TWrenSort::kAsc);
+  model_->SetSort(steps_->Check(customers, "name"), TWrenSort::kAsc);
+  model_->SetSort(steps_->Check(orders, "total"), TWrenSort::kAsc);
+  steps_->Link(orders, "customer_id", customers, "id", TWrenJoinType::kRightOuter);
+  steps_->Link(cities, "id", customers, "city_id", TWrenJoinType::kLeftOuter);
   EXPECT_EQ(RunGenerated(), (Rows{{"Győr", "Bob", "50"},
                                   {"Pécs", "Ann", "5"},
                                   {"Pécs", "Ann", "7"},
@@ -164,12 +157,12 @@ TEST_F(WrenEngineUnisql, OuterLinksSharingATableRunAsOneJoin) {
 }
 
 TEST_F(WrenEngineUnisql, SortingOnAnAggregatedColumnUsesItsPositionInTheSelectList) {
-  TWrenTable& customers = Box("Customers");
-  TWrenTable& orders = Box("orders");
-  Link(orders, "customer_id", customers, "id");
-  const int id = Check(customers, "id");
-  const int name = Check(customers, "name");
-  const int total = Check(orders, "total");
+  TWrenTable& customers = steps_->Box("Customers");
+  TWrenTable& orders = steps_->Box("orders");
+  steps_->Link(orders, "customer_id", customers, "id");
+  const int id = steps_->Check(customers, "id");
+  const int name = steps_->Check(customers, "name");
+  const int total = steps_->Check(orders, "total");
   model_->SetShow(id, false);
   model_->SetGroup(id, true);
   model_->SetGroup(name, true);
@@ -193,10 +186,10 @@ TEST_F(WrenEngineUnisql, EveryLinkOperatorRuns) {
   };
   for (const auto& [op, rows] : cases) {
     model_->NewModel();
-    TWrenTable& customers = Box("Customers");
-    TWrenTable& orders = Box("orders");
-    model_->SetSort(Check(orders, "total"), TWrenSort::kAsc);
-    Link(orders, "customer_id", customers, "id", TWrenJoinType::kInner, op);
+    TWrenTable& customers = steps_->Box("Customers");
+    TWrenTable& orders = steps_->Box("orders");
+    model_->SetSort(steps_->Check(orders, "total"), TWrenSort::kAsc);
+    steps_->Link(orders, "customer_id", customers, "id", TWrenJoinType::kInner, op);
     EXPECT_EQ(RunGenerated(), rows) << OperatorText(op);
   }
 }
@@ -207,10 +200,10 @@ TEST_F(WrenEngineUnisql, HostileNamesAreQuotedAndStayNames) {
   Run("insert into `x``; drop table y; --` values (1,'a'),(2,'b')");
   engine_->ReadTableList();
   engine_->GenerateAliases();
-  TWrenTable& hostile = Box("x`; drop table y; --");
+  TWrenTable& hostile = steps_->Box("x`; drop table y; --");
   ASSERT_EQ(hostile.FieldCount(), 3);
-  model_->SetSort(Check(hostile, "select"), TWrenSort::kDesc);
-  Check(hostile, "two words");
+  model_->SetSort(steps_->Check(hostile, "select"), TWrenSort::kDesc);
+  steps_->Check(hostile, "two words");
   std::string sql;
   EXPECT_EQ(RunGenerated(&sql), (Rows{{"2", "b"}, {"1", "a"}}));
   EXPECT_EQ(sql,
@@ -267,7 +260,7 @@ TEST_F(WrenEngineUnisql, SavingResultsIsNotSupported) {
 }
 
 TEST_F(WrenEngineUnisql, ClearingTheQuerySqlForgetsTheRowCount) {
-  Check(Box("Customers"), "id");
+  steps_->Check(steps_->Box("Customers"), "id");
   EXPECT_EQ(RunGenerated().size(), 3u);
   engine_->CloseResultQuery();
   engine_->ClearQuerySQL();
@@ -276,11 +269,11 @@ TEST_F(WrenEngineUnisql, ClearingTheQuerySqlForgetsTheRowCount) {
 }
 
 TEST_F(WrenEngineUnisql, AQueryFileNamingADroppedTableOpensWithTheDataAccessError) {
-  TWrenTable& customers = Box("Customers");
-  TWrenTable& orders = Box("orders");
-  Check(customers, "name");
-  Check(orders, "total");
-  Link(orders, "customer_id", customers, "id");
+  TWrenTable& customers = steps_->Box("Customers");
+  TWrenTable& orders = steps_->Box("orders");
+  steps_->Check(customers, "name");
+  steps_->Check(orders, "total");
+  steps_->Link(orders, "customer_id", customers, "id");
   platform::testing::TempDirectory directory;
   const std::string path = directory.File("shop.qry");
   WriteQueryFile(path, *model_, WrenWindowLayout{});

@@ -1,6 +1,7 @@
-#include "querybuilder/tests/list_engine.h"
+#include "querybuilder/tests/model_testing.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace querybuilder::testing {
 
@@ -50,6 +51,39 @@ RecordingDialogs::~RecordingDialogs() {
 platform::DialogButton RecordingDialogs::ShowMessageBox(const platform::MessageRequest& request) {
   messages_.push_back(request.text);
   return request.defaultButton;
+}
+
+TWrenTable& ModelSteps::Box(const char* table, int left, int top) {
+  TWrenTable* box = model_.InsertTable(table, left, top);
+  if (box == nullptr) {
+    ADD_FAILURE() << "no box for " << table;
+    throw std::runtime_error("no box");
+  }
+  return *box;
+}
+
+int ModelSteps::FieldIndex(const TWrenTable& table, const char* field) {
+  const int index = table.IndexOfField(field);
+  EXPECT_GE(index, 0) << table.TableName() << "." << field;
+  return index;
+}
+
+int ModelSteps::Check(TWrenTable& table, const char* field) {
+  model_.CheckField(table, FieldIndex(table, field), true);
+  return model_.Grid().Count() - 1;
+}
+
+TWrenLink& ModelSteps::Link(TWrenTable& table1, const char* field1, TWrenTable& table2,
+                            const char* field2, TWrenJoinType joinType, TWrenOperator op) {
+  if (model_.InsertLink(table1, FieldIndex(table1, field1), table2, FieldIndex(table2, field2)) !=
+      QueryModel::LinkResult::kAdded) {
+    ADD_FAILURE() << "no link " << table1.TableName() << "." << field1 << " - "
+                  << table2.TableName() << "." << field2;
+    throw std::runtime_error("no link");
+  }
+  TWrenLink& link = *model_.Links().back();
+  model_.SetLinkOptions(link, op, joinType);
+  return link;
 }
 
 std::string BrokenInvariant(const QueryModel& model) {

@@ -2,8 +2,11 @@
 // Test support: an engine over a fixed list of tables and their fields, so
 // the model, the SQL rules and the query file are tested without a server
 // (the engine over the data access has its own tests against the test
-// server), and dialogs that record every message without answering from a
-// script, for reading many damaged files in a row.
+// server); dialogs that record every message without answering from a
+// script, for reading many damaged files in a row; the user's steps on a
+// model by table and field names; and the model's invariants.
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
@@ -91,6 +94,26 @@ class RecordingDialogs : public platform::UserDialogs {
  private:
   platform::UserDialogs* previous_;
   std::vector<std::string> messages_;
+};
+
+// What the user does on the canvas, by names; a name that is not there
+// fails the test.
+class ModelSteps {
+ public:
+  explicit ModelSteps(QueryModel& model) : model_(model) {}
+
+  // Drops the table on the canvas.
+  TWrenTable& Box(const char* table, int left = 0, int top = 0);
+  static int FieldIndex(const TWrenTable& table, const char* field);
+  // Checks the field and returns the grid column it made.
+  int Check(TWrenTable& table, const char* field);
+  // Drags field 1 onto field 2 and sets the link's options.
+  TWrenLink& Link(TWrenTable& table1, const char* field1, TWrenTable& table2, const char* field2,
+                  TWrenJoinType joinType = TWrenJoinType::kInner,
+                  TWrenOperator op = TWrenOperator::kEqual);
+
+ private:
+  QueryModel& model_;
 };
 
 // The model's invariants (see query_model.h); empty when they all hold,

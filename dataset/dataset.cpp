@@ -138,6 +138,7 @@ void TDataSet::CreateDefaultFields() {
     field->SetFieldName(def.Name);
     field->SetRequired(def.Required);
     field->SetReadOnly(def.ReadOnly);
+    field->fieldNo_ = def.FieldNo;
     if (def.DisplayWidth > 0)
       field->SetDisplayWidth(def.DisplayWidth);
     if (auto* floatField = dynamic_cast<TFloatField*>(field.get());
@@ -179,6 +180,9 @@ void TDataSet::BindFields(bool binding) {
       field.fieldNo_ = 0;
       field.calcOffset_ = calcAreaSize_;
       calcAreaSize_ += 1 + field.DataSize();
+    } else if (defaultFields_ && field.fieldNo_ > 0) {
+      // Made from its definition: a result may hold two columns of one
+      // name, and each field must read its own.
     } else {
       const int defIndex = fieldDefs_.IndexOf(field.FieldName());
       if (defIndex < 0)

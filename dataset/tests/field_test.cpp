@@ -263,6 +263,22 @@ TEST(FieldProperties, DefaultsPerTypeAndWhatCallersSet) {
   EXPECT_TRUE(table.FieldByName("N").CanModify());
 }
 
+TEST(FieldProperties, DefaultFieldsOfOneNameEachReadTheirOwnColumn) {
+  // A join's result may hold two columns called NAME.
+  TMemoryDataSet table;
+  table.FieldDefs().Add("NAME", TFieldType::ftString, 10);
+  table.FieldDefs().Add("X", TFieldType::ftADT);
+  table.FieldDefs().Add("name", TFieldType::ftString, 10);
+  table.CreateDataSet();
+  table.AppendRecord({Variant::FromString("first"), Variant::FromString("second")});
+  ASSERT_EQ(table.FieldCount(), 2);
+  EXPECT_EQ(table.Fields(0).FieldNo(), 1);
+  EXPECT_EQ(table.Fields(1).FieldNo(), 3);
+  EXPECT_EQ(table.Fields(0).AsString(), "first");
+  EXPECT_EQ(table.Fields(1).AsString(), "second");
+  EXPECT_EQ(table.FieldByName("name").AsString(), "first");
+}
+
 TEST(FieldDefinitions, CanBeReadWhileTheDatasetIsClosedAndUnsupportedTypesGetNoField) {
   TMemoryDataSet table;
   table.FieldDefs().Add("A", TFieldType::ftInteger);

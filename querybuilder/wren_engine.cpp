@@ -63,7 +63,7 @@ platform::StringList MakeAliases(const platform::StringList& names) {
   return aliases;
 }
 
-TWrenEngine::TWrenEngine(platform::UserDialogs& dialogs) : dialogs_(dialogs) {}
+TWrenEngine::TWrenEngine() = default;
 
 TWrenEngine::~TWrenEngine() = default;
 

@@ -34,7 +34,7 @@ platform::StringList MakeAliases(const platform::StringList& names);
 
 class TWrenEngine {
  public:
-  explicit TWrenEngine(platform::UserDialogs& dialogs = platform::Dialogs());
+  TWrenEngine();
   virtual ~TWrenEngine();
   TWrenEngine(const TWrenEngine&) = delete;
   TWrenEngine& operator=(const TWrenEngine&) = delete;
@@ -92,7 +92,8 @@ class TWrenEngine {
   // How names are quoted in the SQL this engine's queries run on.
   virtual SqlNameDialect NameDialect() const { return CurrentNameDialect(); }
 
-  platform::UserDialogs& Dialogs() const { return dialogs_; }
+  // The installed dialogs: the one way the builder reaches the user.
+  platform::UserDialogs& Dialogs() const { return platform::Dialogs(); }
 
  protected:
   void SetTableList(platform::StringList tables);
@@ -100,7 +101,6 @@ class TWrenEngine {
   void SetRowCount(int count) { rowCount_ = count; }
 
  private:
-  platform::UserDialogs& dialogs_;
   std::string databaseName_;
   bool showSystemTables_ = false;
   bool useAliases_ = true;

@@ -24,9 +24,9 @@ std::string ListedTableName(std::string_view name) {
   return std::string(name.substr(0, end));
 }
 
-TWrenEngineUNISQL::TWrenEngineUNISQL(platform::UserDialogs& dialogs)
-    : TWrenEngine(dialogs),
-      database_(std::make_unique<uniaccess::TUniSQLDatabase>(dialogs)),
+TWrenEngineUNISQL::TWrenEngineUNISQL()
+    : TWrenEngine(),
+      database_(std::make_unique<uniaccess::TUniSQLDatabase>()),
       query_(std::make_unique<uniaccess::TUniSQLQuery>()),
       table_(std::make_unique<uniaccess::TUniSQLTable>()) {
   query_->SetDatabase(database_.get());

@@ -13,7 +13,7 @@
 
 #include "platform/string_list.h"
 #include "querybuilder/wren_engine.h"
-#include "uniaccess/uni_sql_database.h"
+#include "uniaccess/unisql_database.h"
 #include "uniaccess/unisql_query.h"
 #include "uniaccess/unisql_table.h"
 
@@ -40,7 +40,7 @@ std::string ListedTableName(std::string_view name);
 
 class TWrenEngineUNISQL : public TWrenEngine {
  public:
-  explicit TWrenEngineUNISQL(platform::UserDialogs& dialogs = platform::Dialogs());
+  TWrenEngineUNISQL();
   // Closes both datasets and disconnects.
   ~TWrenEngineUNISQL() override;
 

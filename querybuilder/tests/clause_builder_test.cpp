@@ -17,7 +17,7 @@ using testing::ListEngine;
 class SqlFixture : public ::testing::Test {
  protected:
   SqlFixture(std::vector<testing::ListedTable> tables, SqlNameDialect dialect)
-      : engine_(std::move(tables), dialogs_, dialect), model_(engine_) {
+      : engine_(std::move(tables), dialect), model_(engine_) {
     engine_.Load();
   }
 

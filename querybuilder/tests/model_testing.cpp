@@ -5,9 +5,8 @@
 
 namespace querybuilder::testing {
 
-ListEngine::ListEngine(std::vector<ListedTable> tables, platform::UserDialogs& dialogs,
-                       SqlNameDialect dialect)
-    : TWrenEngine(dialogs), tables_(std::move(tables)), dialect_(dialect) {}
+ListEngine::ListEngine(std::vector<ListedTable> tables, SqlNameDialect dialect)
+    : tables_(std::move(tables)), dialect_(dialect) {}
 
 void ListEngine::Load() {
   ReadTableList();

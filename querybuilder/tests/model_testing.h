@@ -26,7 +26,6 @@ struct ListedTable {
 class ListEngine : public TWrenEngine {
  public:
   explicit ListEngine(std::vector<ListedTable> tables,
-                      platform::UserDialogs& dialogs = platform::Dialogs(),
                       SqlNameDialect dialect = SqlNameDialect::kMySql);
 
   // Lists the tables and makes their aliases, as loading the table list does.
@@ -89,7 +88,6 @@ class RecordingDialogs : public platform::UserDialogs {
   void BeginBusyCursor() override {}
   void EndBusyCursor() override {}
   void ProcessMessages() override {}
-  void RequestTerminate() override {}
 
  private:
   platform::UserDialogs* previous_;

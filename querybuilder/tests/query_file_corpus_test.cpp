@@ -22,7 +22,7 @@ using Outcome = QueryFileReadResult::Outcome;
 class QueryFileCorpus : public ::testing::Test {
  protected:
   QueryFileCorpus()
-      : engine_({{"customers", {"id", "name"}}, {"orders", {"id", "customer_id"}}}, dialogs_),
+      : engine_({{"customers", {"id", "name"}}, {"orders", {"id", "customer_id"}}}),
         model_(engine_) {
     engine_.SetDatabaseName("shop");
     engine_.Load();

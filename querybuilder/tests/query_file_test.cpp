@@ -38,7 +38,7 @@ const char* const kHeader =
 
 // A model and its engine, as one builder window holds them.
 struct Builder {
-  explicit Builder(platform::UserDialogs& dialogs) : engine(ShopTables(), dialogs), model(engine) {
+  Builder() : engine(ShopTables()), model(engine) {
     engine.SetDatabaseName("shop");
     engine.Load();
   }
@@ -52,7 +52,7 @@ struct Builder {
 
 class QueryFile : public ::testing::Test {
  protected:
-  QueryFile() : builder_(dialogs_) {
+  QueryFile() {
     layout_ = {false, 100, 50, 480, 640, true, 150, false, 200};
     builder_.engine.SetShowSystemTables(true);
   }
@@ -92,7 +92,7 @@ class QueryFile : public ::testing::Test {
   ScriptedUserDialogs dialogs_;
   Builder builder_;
   WrenWindowLayout layout_;
-  Builder opened_{dialogs_};
+  Builder opened_;
   WrenWindowLayout openedLayout_;
   TempDirectory directory_;
   std::string path_ = directory_.File("shop.qry");

@@ -21,8 +21,7 @@ class QueryModelTest : public ::testing::Test {
   QueryModelTest()
       : engine_({{"customers", {"id", "name"}},
                  {"orders", {"id", "customer_id", "total"}},
-                 {"cities", {"id", "name"}}},
-                dialogs_),
+                 {"cities", {"id", "name"}}}),
         model_(engine_) {
     engine_.Load();
   }

@@ -43,7 +43,7 @@ class WrenEngineUnisql : public uniaccess::testing::MysqlTest {
     Run("insert into Customers values (1,'Ann',10),(2,'Bob',20),(3,'Cyd',10)");
     Run("insert into orders values (100,1,5),(101,1,7),(102,2,50)");
     Run("insert into cities values (10,'Pécs'),(20,'Győr')");
-    engine_ = std::make_unique<TWrenEngineUNISQL>(dialogs_);
+    engine_ = std::make_unique<TWrenEngineUNISQL>();
     Configure(engine_->Database());
     engine_->SetDatabaseName(database_);
     engine_->ReadTableList();
@@ -227,7 +227,7 @@ class RecordingChooser : public DatabaseChooser {
 };
 
 TEST_F(WrenEngineUnisql, SelectDatabaseOffersTheServersDatabasesAndTakesTheChoice) {
-  TWrenEngineUNISQL engine(dialogs_);
+  TWrenEngineUNISQL engine;
   Configure(engine.Database());
   engine.Database().SetDatabasename("");
   EXPECT_FALSE(engine.SelectDatabase()) << "no dialog installed";
@@ -279,7 +279,7 @@ TEST_F(WrenEngineUnisql, AQueryFileNamingADroppedTableOpensWithTheDataAccessErro
   WriteQueryFile(path, *model_, WrenWindowLayout{});
   Run("drop table orders");
 
-  TWrenEngineUNISQL engine(dialogs_);
+  TWrenEngineUNISQL engine;
   Configure(engine.Database());
   QueryModel opened(engine);
   dialogs_.AnswerMessage(DialogButton::kOk);  // the server's error

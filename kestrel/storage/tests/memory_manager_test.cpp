@@ -67,6 +67,19 @@ TEST(MemoryManager, OverrunIsReportedAfterTheBlockIsReturned) {
   EXPECT_EQ(memory.BytesInUse(), 0);
 }
 
+TEST(MemoryManager, ResizeChecksTheTrailingMarkerFirst) {
+  TKestrelMemoryManager memory;
+  auto* data = static_cast<uint8_t*>(memory.Allocate(8));
+  data[8] = 0;  // the trailing marker
+  void* address = data;
+  ExpectKestrelError([&] { memory.Resize(address, 64, true); }, "Memory overrun detected", 30137);
+  // The block was not moved: Free still finds it, returns it and reports it.
+  EXPECT_EQ(address, data);
+  EXPECT_EQ(memory.BytesInUse(), 8);
+  ExpectKestrelError([&] { memory.Free(address); }, "Memory overrun detected", 30137);
+  EXPECT_EQ(memory.BlockCount(), 0);
+}
+
 TEST(MemoryManager, DoubleAndForeignFreesAreRefused) {
   TKestrelMemoryManager memory;
   void* data = memory.Allocate(4);

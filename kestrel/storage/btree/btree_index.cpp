@@ -30,6 +30,7 @@ TKestrelBTreeIndex::TKestrelBTreeIndex(TKestrelIndexDef& def, TKestrelTableData&
   const int32_t room = pages_->PageSize() - btree_header::kSize;
   const int32_t mostItems = room / (keyRef_.KeyLength() + TKestrelBTreeKeyRef::kNodeTailSize) + 1;
   key_.resize(keyLength);
+  insertionKey_.resize(keyLength);
   otherKey_.resize(keyLength);
   separator_.resize(keyLength);
   item_.resize(keyLength + TKestrelBTreeKeyRef::kLeafTailSize);
@@ -66,6 +67,7 @@ void TKestrelBTreeIndex::CommitPages(int32_t session) {
 }
 
 void TKestrelBTreeIndex::RollbackPages(int32_t session) {
+  ++changes_;
   pages_->RollbackPages(session);
   for (auto it = savedRoots_.begin(); it != savedRoots_.end(); ++it) {
     if (it->session == session) {
@@ -118,6 +120,7 @@ void TKestrelBTreeIndex::DropPages(int32_t session) {
     pages_->FreePage(session, pageNo);
   }
   RememberRoot(session);
+  ++changes_;
   def_.RootPageNo = -1;
 }
 
@@ -151,11 +154,33 @@ bool TKestrelBTreeIndex::IsKeyUnique(int32_t session, const uint8_t* record) {
   }
   keyRef_.BuildKey(record, key_.data());
   TKestrelKeyPath& path = path_;
-  if (!Descend(session, TDescent::kLower, key_.data(), kAllColumns, path) ||
-      !Settle(session, path)) {
+  if (!Descend(session, TDescent::kLower, key_.data(), kAllColumns, path)) {
     return true;
   }
-  return CompareEntry(session, path, key_.data(), kAllColumns) != 0;
+  // Without an equal key this is also where the key would be inserted.
+  Remember(insertionPoint_, path);
+  std::memcpy(insertionKey_.data(), key_.data(), key_.size());
+  if (!Settle(session, path)) {
+    return true;
+  }
+  const bool unique = CompareEntry(session, path, key_.data(), kAllColumns) != 0;
+  insertionPoint_.valid = unique;
+  return unique;
+}
+
+bool TKestrelBTreeIndex::StillValid(const TRememberedPath& remembered) const {
+  return remembered.valid && remembered.changes == changes_ &&
+         remembered.pagesGeneration == pages_->Generation() &&
+         remembered.rootPageNo == def_.RootPageNo;
+}
+
+void TKestrelBTreeIndex::Remember(TRememberedPath& remembered, const TKestrelKeyPath& path) {
+  remembered.path.Depth = path.Depth;
+  std::copy_n(path.Levels.begin(), path.Depth, remembered.path.Levels.begin());
+  remembered.changes = changes_;
+  remembered.pagesGeneration = pages_->Generation();
+  remembered.rootPageNo = def_.RootPageNo;
+  remembered.valid = true;
 }
 
 bool TKestrelBTreeIndex::IsUpdateUnique(int32_t session, const uint8_t* storedRecord,
@@ -174,6 +199,7 @@ void TKestrelBTreeIndex::CreateRoot(int32_t session) {
   TKestrelPageHandle root = pages_->AddPage(session);
   TKestrelBTreePage page = View(root);
   page.FormatRoot();
+  ++changes_;
   RememberRoot(session);
   def_.RootPageNo = root.PageNo();
 }
@@ -186,7 +212,13 @@ void TKestrelBTreeIndex::InsertKey(int32_t session, const uint8_t* record, TKest
     CreateRoot(session);
   }
   TKestrelKeyPath& path = path_;
-  Descend(session, TDescent::kUpper, key_.data(), kAllColumns, path);
+  if (StillValid(insertionPoint_) &&
+      std::memcmp(insertionKey_.data(), key_.data(), key_.size()) == 0) {
+    path = insertionPoint_.path;
+  } else {
+    Descend(session, TDescent::kUpper, key_.data(), kAllColumns, path);
+  }
+  ++changes_;
   InsertItem(session, path, path.Depth - 1, path.Leaf().Position);
 }
 
@@ -333,6 +365,7 @@ void TKestrelBTreeIndex::DeleteKey(int32_t session, const uint8_t* record, TKest
   if (!FindEntry(session, key_.data(), id, path)) {
     throw EKestrelException("Index error: cannot delete entry. Entry not found", 20027);
   }
+  ++changes_;
   DeleteAt(session, path);
 }
 

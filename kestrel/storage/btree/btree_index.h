@@ -163,6 +163,23 @@ class TKestrelBTreeIndex : public TKestrelTableIndex {
   std::vector<uint8_t> gathered_;
   std::vector<uint8_t> record_;
   TKestrelKeyPath path_;
+  // Positions worth remembering between two calls: the insertion point a
+  // uniqueness check found (the insert that follows it needs no second
+  // descent) and the last entry a search found (a delete of that entry
+  // starts from it). Valid while nothing changed the index.
+  struct TRememberedPath {
+    TKestrelKeyPath path;
+    uint64_t changes = 0;
+    uint64_t pagesGeneration = 0;
+    int32_t rootPageNo = -1;
+    bool valid = false;
+  };
+  bool StillValid(const TRememberedPath& remembered) const;
+  void Remember(TRememberedPath& remembered, const TKestrelKeyPath& path);
+  uint64_t changes_ = 0;
+  TRememberedPath insertionPoint_;
+  std::vector<uint8_t> insertionKey_;
+  TRememberedPath lastEntry_;
   // Root numbers to restore when a session that created or dropped the
   // root rolls back.
   struct TSavedRoot {

@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "kestrel/storage/kestrel_exception.h"
-#include "kestrel/storage/values/fixed_compare.h"
 #include "kestrel/storage/values/variant.h"
 
 namespace kestrel {
@@ -74,6 +73,8 @@ TKestrelBTreeKeyRef::TKestrelBTreeKeyRef(const TKestrelIndexDef& index,
         {index.Name, offset, limit}, 20100);
   }
   keyLength_ = static_cast<int32_t>(offset);
+  leafCapacity_ = (pageSize - kHeaderSize) / (keyLength_ + kLeafTailSize);
+  nodeCapacity_ = (pageSize - kHeaderSize) / (keyLength_ + kNodeTailSize);
   if (hasNarrow || hasWide) {
     caseSensitive_ =
         std::make_unique<TKestrelCollator>(kUserDefaultLocale, false, kNarrowCollationError);
@@ -115,42 +116,17 @@ int TKestrelBTreeKeyRef::CompareWide(const uint8_t* left, const uint8_t* right, 
   return collator.CompareUtf16(copy(left, leftWide_), copy(right, rightWide_));
 }
 
-int TKestrelBTreeKeyRef::CompareColumn(const TKestrelBTreeKeyColumn& column, const uint8_t* left,
-                                       const uint8_t* right) const {
-  const bool leftNull = left[0] != 0;
-  const bool rightNull = right[0] != 0;
-  if (leftNull || rightNull) {
-    return leftNull == rightNull ? 0 : leftNull ? -1 : 1;
-  }
-  const uint8_t* a = left + 1;
-  const uint8_t* b = right + 1;
+int TKestrelBTreeKeyRef::CompareText(const TKestrelBTreeKeyColumn& column, const uint8_t* left,
+                                     const uint8_t* right) const {
   const int32_t size = column.SlotSize - 1;
-  switch (column.Kind) {
-    case TKestrelBTreeKeyColumn::TKind::kFixed:
-      return CompareFixedSizeValues(a, b, column.StorageType);
-    case TKestrelBTreeKeyColumn::TKind::kNarrowText: {
-      const auto* l = reinterpret_cast<const char*>(a);
-      const auto* r = reinterpret_cast<const char*>(b);
-      const TKestrelCollator& collator = column.CaseInsensitive ? *ignoreCase_ : *caseSensitive_;
-      return collator.CompareUtf8(std::string_view(l, strnlen(l, static_cast<std::size_t>(size))),
-                                  std::string_view(r, strnlen(r, static_cast<std::size_t>(size))));
-    }
-    case TKestrelBTreeKeyColumn::TKind::kWideText:
-      return CompareWide(a, b, size, column.CaseInsensitive ? *ignoreCase_ : *caseSensitive_);
+  const TKestrelCollator& collator = column.CaseInsensitive ? *ignoreCase_ : *caseSensitive_;
+  if (column.Kind == TKestrelBTreeKeyColumn::TKind::kWideText) {
+    return CompareWide(left, right, size, collator);
   }
-  return 0;
-}
-
-int TKestrelBTreeKeyRef::CompareKeys(const uint8_t* left, const uint8_t* right, int columns) const {
-  const int count = columns <= 0 || columns > ColumnCount() ? ColumnCount() : columns;
-  for (int i = 0; i < count; ++i) {
-    const TKestrelBTreeKeyColumn& column = columns_[static_cast<std::size_t>(i)];
-    const int result = CompareColumn(column, left + column.KeyOffset, right + column.KeyOffset);
-    if (result != 0) {
-      return column.Descending ? -result : result;
-    }
-  }
-  return 0;
+  const auto* l = reinterpret_cast<const char*>(left);
+  const auto* r = reinterpret_cast<const char*>(right);
+  return collator.CompareUtf8(std::string_view(l, strnlen(l, static_cast<std::size_t>(size))),
+                              std::string_view(r, strnlen(r, static_cast<std::size_t>(size))));
 }
 
 }  // namespace kestrel

@@ -31,6 +31,7 @@
 #include "kestrel/storage/dictionary/dictionary_fields.h"
 #include "kestrel/storage/dictionary/dictionary_indexes.h"
 #include "kestrel/storage/values/collation.h"
+#include "kestrel/storage/values/fixed_compare.h"
 
 namespace kestrel {
 
@@ -70,20 +71,45 @@ class TKestrelBTreeKeyRef {
   // REQUIRES: key has KeyLength() bytes; record is a record image.
   void BuildKey(const uint8_t* record, uint8_t* key) const;
   // -1, 0 or 1 on the first `columns` columns (all when columns is out of
-  // range).
-  int CompareKeys(const uint8_t* left, const uint8_t* right, int columns) const;
+  // range). Inline: searches in a page call it for every probe.
+  int CompareKeys(const uint8_t* left, const uint8_t* right, int columns) const {
+    const int count = columns <= 0 || columns > ColumnCount() ? ColumnCount() : columns;
+    for (int i = 0; i < count; ++i) {
+      const TKestrelBTreeKeyColumn& column = columns_[static_cast<std::size_t>(i)];
+      const uint8_t* a = left + column.KeyOffset;
+      const uint8_t* b = right + column.KeyOffset;
+      int result = 0;
+      if ((a[0] | b[0]) != 0) {
+        result = a[0] != 0 && b[0] != 0 ? 0 : a[0] != 0 ? -1 : 1;
+      } else if (column.Kind == TKestrelBTreeKeyColumn::TKind::kFixed) {
+        result = CompareFixedSizeValues(a + 1, b + 1, column.StorageType);
+      } else {
+        result = CompareText(column, a + 1, b + 1);
+      }
+      if (result != 0) {
+        return column.Descending ? -result : result;
+      }
+    }
+    return 0;
+  }
+
+  // Items of the kind that fit a page of the size the key was described for.
+  int32_t LeafCapacity() const { return leafCapacity_; }
+  int32_t NodeCapacity() const { return nodeCapacity_; }
 
   // The longest key a page of pageSize bytes takes.
   static int32_t MaxKeyLength(uint16_t pageSize);
 
  private:
-  int CompareColumn(const TKestrelBTreeKeyColumn& column, const uint8_t* left,
-                    const uint8_t* right) const;
+  int CompareText(const TKestrelBTreeKeyColumn& column, const uint8_t* left,
+                  const uint8_t* right) const;
   int CompareWide(const uint8_t* left, const uint8_t* right, int32_t bytes,
                   const TKestrelCollator& collator) const;
 
   std::vector<TKestrelBTreeKeyColumn> columns_;
   int32_t keyLength_ = 0;
+  int32_t leafCapacity_ = 0;
+  int32_t nodeCapacity_ = 0;
   std::unique_ptr<TKestrelCollator> caseSensitive_;
   std::unique_ptr<TKestrelCollator> ignoreCase_;
   // Aligned copies of wide texts for the collator, sized once.

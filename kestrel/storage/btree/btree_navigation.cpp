@@ -219,6 +219,18 @@ void TKestrelBTreeIndex::EntryKey(int32_t session, const TKestrelKeyPath& path, 
 
 bool TKestrelBTreeIndex::FindEntry(int32_t session, const uint8_t* key, TKestrelRecordID id,
                                    TKestrelKeyPath& path) {
+  // The entry a search has just found, when it is this one.
+  if (StillValid(lastEntry_)) {
+    const TKestrelKeyPathLevel& leaf = lastEntry_.path.Leaf();
+    const TKestrelPageHandle handle = GetChecked(session, leaf.PageNo);
+    const TKestrelBTreePage page = View(handle);
+    if (page.IsLeaf() && leaf.Position < page.ItemCount() &&
+        SameRecord(page.RecordIDAt(leaf.Position), id) &&
+        keyRef_.CompareKeys(page.Key(leaf.Position), key, kAllColumns) == 0) {
+      path = lastEntry_.path;
+      return true;
+    }
+  }
   if (!Descend(session, TDescent::kLower, key, kAllColumns, path) || !Settle(session, path)) {
     return false;
   }
@@ -236,6 +248,7 @@ bool TKestrelBTreeIndex::FindEntry(int32_t session, const uint8_t* key, TKestrel
         }
         if (SameRecord(page.RecordIDAt(position), id)) {
           path.Leaf().Position = position;
+          Remember(lastEntry_, path);
           return true;
         }
       }
@@ -249,7 +262,11 @@ bool TKestrelBTreeIndex::FindEntry(int32_t session, const uint8_t* key, TKestrel
 
 bool TKestrelBTreeIndex::FindBoundary(int32_t session, const TKestrelIndexBound& bound, bool last,
                                       TKestrelKeyPath& path) {
-  return FindBoundaryLocked(session, bound, last, path);
+  if (!FindBoundaryLocked(session, bound, last, path)) {
+    return false;
+  }
+  Remember(lastEntry_, path);
+  return true;
 }
 
 bool TKestrelBTreeIndex::FindBoundaryLocked(int32_t session, const TKestrelIndexBound& bound,

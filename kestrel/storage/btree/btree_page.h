@@ -104,7 +104,7 @@ class TKestrelBTreePage {
   }
   int32_t ItemSize() const { return keyRef_->KeyLength() + TailSize(); }
   // Items that fit the page.
-  int32_t Capacity() const { return (pageSize_ - btree_header::kSize) / ItemSize(); }
+  int32_t Capacity() const { return IsLeaf() ? keyRef_->LeafCapacity() : keyRef_->NodeCapacity(); }
   bool IsFull() const { return ItemCount() >= Capacity(); }
   bool IsBelowHalf() const {
     return ItemCount() * ItemSize() < (pageSize_ - btree_header::kSize) / 2;

@@ -215,6 +215,7 @@ void TKestrelPageManager::RollbackPages(int32_t session) {
                               {page->pageNo_, page->useCount_}, 10821);
     }
   }
+  ++generation_;
   for (const int32_t pageNo : record->allocated) {
     FreePageNo(pageNo);
   }
@@ -243,6 +244,7 @@ void TKestrelPageManager::CheckReleased() const {
 }
 
 void TKestrelPageManager::DropPageObjects() {
+  ++generation_;
   for (const auto& record : sessions_) {
     while (TKestrelPage* page = record->changed.First()) {
       DestroyPage(*page);

@@ -86,6 +86,11 @@ class TKestrelPageManager {
   // changed pages; derived managers add "Index pages are not released".
   virtual void CheckReleased() const;
 
+  // Moves on whenever pages may have changed behind their clients' backs
+  // (a load, a rollback, page memory given back): positions a client
+  // remembers from before are not to be trusted.
+  uint64_t Generation() const { return generation_; }
+
   bool NoReload() const { return noReload_; }
   void SetNoReload(bool noReload) { noReload_ = noReload; }
   int32_t SharedPageCount() const;
@@ -126,6 +131,7 @@ class TKestrelPageManager {
   TKestrelMemoryManager& memory_;
   mutable std::recursive_mutex lock_;
   bool noReload_ = false;
+  uint64_t generation_ = 0;
   TKestrelPageList shared_;
   std::vector<std::unique_ptr<TSession>> sessions_;
   TSession* lastSession_ = nullptr;

@@ -12,11 +12,6 @@ namespace {
 
 constexpr int kAllColumns = 0;
 
-[[noreturn]] void Violated(int32_t pageNo, int32_t entryNo) {
-  throw EKestrelException("Index integrity violated. PageNo=%d EntryNo=%d", {pageNo, entryNo},
-                          20028);
-}
-
 }  // namespace
 
 int32_t TKestrelBTreeIndex::LeafLevelOf(int32_t session) {
@@ -36,7 +31,7 @@ void TKestrelBTreeIndex::CheckIntegrity(int32_t session) {
   CheckSubtree(session, def_.RootPageNo, 0, nullptr, nullptr, walk);
   for (std::size_t level = 0; level < walk.expectedNext.size(); ++level) {
     if (walk.expectedNext[level] != -1) {
-      Violated(walk.lastPages[level], -1);
+      RaiseIntegrityViolated(walk.lastPages[level], -1);
     }
   }
 }
@@ -45,17 +40,17 @@ void TKestrelBTreeIndex::CheckSubtree(int32_t session, int32_t pageNo, int level
                                       const uint8_t* lower, const uint8_t* upper,
                                       TIntegrityWalk& walk) {
   if (++walk.pagesSeen > pages_->GetUsedPageCount() || level > walk.leafLevel) {
-    Violated(pageNo, -1);
+    RaiseIntegrityViolated(pageNo, -1);
   }
   const TKestrelPageHandle handle = GetChecked(session, pageNo);
   const TKestrelBTreePage page = View(handle);
   if (page.IsRoot() != (level == 0) || page.IsLeaf() != (level == walk.leafLevel)) {
-    Violated(pageNo, -1);
+    RaiseIntegrityViolated(pageNo, -1);
   }
   auto& last = walk.lastPages[static_cast<std::size_t>(level)];
   auto& next = walk.expectedNext[static_cast<std::size_t>(level)];
   if (page.PrevPageNo() != last || (last != -1 && next != pageNo)) {
-    Violated(pageNo, -1);
+    RaiseIntegrityViolated(pageNo, -1);
   }
   last = pageNo;
   next = page.NextPageNo();
@@ -68,18 +63,18 @@ void TKestrelBTreeIndex::CheckSubtree(int32_t session, int32_t pageNo, int level
     for (int32_t i = 0; i < count; ++i) {
       if (outside(page.Key(i)) ||
           (i > 0 && keyRef_.CompareKeys(page.Key(i - 1), page.Key(i), kAllColumns) > 0)) {
-        Violated(pageNo, i);
+        RaiseIntegrityViolated(pageNo, i);
       }
     }
     return;
   }
   if (count == 0) {
-    Violated(pageNo, -1);
+    RaiseIntegrityViolated(pageNo, -1);
   }
   for (int32_t i = 1; i < count; ++i) {
     if (outside(page.Key(i)) ||
         (i > 1 && keyRef_.CompareKeys(page.Key(i - 1), page.Key(i), kAllColumns) > 0)) {
-      Violated(pageNo, i);
+      RaiseIntegrityViolated(pageNo, i);
     }
   }
   for (int32_t i = 0; i < count; ++i) {

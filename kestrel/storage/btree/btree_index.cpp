@@ -431,8 +431,7 @@ bool TKestrelBTreeIndex::MergeLevel(int32_t session, const TKestrelKeyPath& path
   };
   const auto sameKind = [&](const TKestrelPageHandle& other, int32_t otherNo) {
     if (View(other).IsLeaf() != page.IsLeaf()) {
-      throw EKestrelException("Index integrity violated. PageNo=%d EntryNo=%d", {otherNo, -1},
-                              20028);
+      RaiseIntegrityViolated(otherNo, -1);
     }
   };
   const auto leaveParent = [&] {

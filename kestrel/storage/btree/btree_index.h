@@ -26,6 +26,9 @@
 // Every page read is checked (btree_page.h), and navigation checks that the
 // tree and the sibling chains agree, so a damaged page gives an error,
 // never a wrong memory access.
+//
+// REQUIRES: callers hold the table's lock; the index keeps its scratch
+// space and remembered positions in itself.
 
 #include <cstdint>
 #include <memory>
@@ -148,6 +151,10 @@ class TKestrelBTreeIndex : public TKestrelTableIndex {
   void CheckSubtree(int32_t session, int32_t pageNo, int level, const uint8_t* lower,
                     const uint8_t* upper, TIntegrityWalk& walk);
   void CollectPages(int32_t session, int32_t pageNo, int level, std::vector<int32_t>& pages);
+  // Calls visit(page) for the leaves from pageNo along the sibling chain
+  // until it answers false or the chain ends.
+  template <typename Visit>
+  void WalkLeaves(int32_t session, int32_t pageNo, bool forward, Visit visit);
   int32_t LeafLevelOf(int32_t session);
 
   TKestrelIndexDef& def_;

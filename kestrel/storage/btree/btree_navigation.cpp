@@ -14,11 +14,6 @@ namespace {
 
 constexpr int kAllColumns = 0;
 
-[[noreturn]] void BrokenStructure(int32_t pageNo, int32_t entryNo) {
-  throw EKestrelException("Index integrity violated. PageNo=%d EntryNo=%d", {pageNo, entryNo},
-                          20028);
-}
-
 bool Bounded(const TKestrelIndexBound& bound) {
   return bound.Key != nullptr && bound.Comparison != TKestrelKeyComparison::kNone;
 }
@@ -38,12 +33,12 @@ bool TKestrelBTreeIndex::Descend(int32_t session, TDescent descent, const uint8_
   }
   for (int depth = 0;; ++depth) {
     if (depth >= kMaxKeyPathDepth) {
-      BrokenStructure(pageNo, -1);
+      RaiseIntegrityViolated(pageNo, -1);
     }
     const TKestrelPageHandle handle = GetChecked(session, pageNo);
     const TKestrelBTreePage page = View(handle);
     if ((depth == 0) != page.IsRoot()) {
-      BrokenStructure(pageNo, -1);
+      RaiseIntegrityViolated(pageNo, -1);
     }
     const int32_t count = page.ItemCount();
     auto& level = path.Levels[static_cast<std::size_t>(depth)];
@@ -68,7 +63,7 @@ bool TKestrelBTreeIndex::Descend(int32_t session, TDescent descent, const uint8_
       return true;
     }
     if (count == 0) {
-      BrokenStructure(pageNo, -1);
+      RaiseIntegrityViolated(pageNo, -1);
     }
     int32_t position = 0;
     switch (descent) {
@@ -134,7 +129,7 @@ bool TKestrelBTreeIndex::Step(int32_t session, TKestrelKeyPath& path, bool forwa
         const TKestrelPageHandle handle = GetChecked(session, above.PageNo);
         const TKestrelBTreePage page = View(handle);
         if (page.IsLeaf() || above.Position < 0 || above.Position >= page.ItemCount()) {
-          BrokenStructure(above.PageNo, above.Position);
+          RaiseIntegrityViolated(above.PageNo, above.Position);
         }
         child = page.Child(above.Position);
       }
@@ -143,14 +138,14 @@ bool TKestrelBTreeIndex::Step(int32_t session, TKestrelKeyPath& path, bool forwa
         const TKestrelPageHandle handle = GetChecked(session, current.PageNo);
         const TKestrelBTreePage page = View(handle);
         if ((forward ? page.NextPageNo() : page.PrevPageNo()) != child) {
-          BrokenStructure(current.PageNo, -1);
+          RaiseIntegrityViolated(current.PageNo, -1);
         }
       }
       const TKestrelPageHandle handle = GetChecked(session, child);
       const TKestrelBTreePage page = View(handle);
       const int32_t count = page.ItemCount();
       if (page.IsLeaf() != (below == leafLevel) || (below < leafLevel && count == 0)) {
-        BrokenStructure(child, -1);
+        RaiseIntegrityViolated(child, -1);
       }
       current = {child, forward ? 0 : std::max(count - 1, 0), count};
     }
@@ -239,7 +234,7 @@ bool TKestrelBTreeIndex::FindEntry(int32_t session, const uint8_t* key, TKestrel
       const TKestrelPageHandle handle = GetChecked(session, path.Leaf().PageNo);
       const TKestrelBTreePage page = View(handle);
       if (!page.IsLeaf()) {
-        BrokenStructure(path.Leaf().PageNo, -1);
+        RaiseIntegrityViolated(path.Leaf().PageNo, -1);
       }
       const int32_t count = page.ItemCount();
       for (int32_t position = path.Leaf().Position; position < count; ++position) {
@@ -392,6 +387,27 @@ TKestrelNavigationResult TKestrelBTreeIndex::GetRecord(int32_t session,
   return Deliver(session, path, request);
 }
 
+template <typename Visit>
+void TKestrelBTreeIndex::WalkLeaves(int32_t session, int32_t pageNo, bool forward, Visit visit) {
+  // Each page must link back to the one before it; a chain longer than the
+  // pages in use is a loop.
+  int32_t previous = -1;
+  const int32_t limit = pages_->GetUsedPageCount();
+  for (int32_t steps = 0; pageNo != -1; ++steps) {
+    const TKestrelPageHandle handle = GetChecked(session, pageNo);
+    const TKestrelBTreePage page = View(handle);
+    const int32_t back = forward ? page.PrevPageNo() : page.NextPageNo();
+    if (steps > limit || !page.IsLeaf() || (previous != -1 && back != previous)) {
+      RaiseIntegrityViolated(pageNo, -1);
+    }
+    if (!visit(page)) {
+      return;
+    }
+    previous = pageNo;
+    pageNo = forward ? page.NextPageNo() : page.PrevPageNo();
+  }
+}
+
 int64_t TKestrelBTreeIndex::GetRecNo(int32_t session, TKestrelRecordID id,
                                      const TKestrelRecordSet* visible) {
   if (!FetchRecord(id, nullptr) || (visible != nullptr && !visible->Contains(id))) {
@@ -403,18 +419,8 @@ int64_t TKestrelBTreeIndex::GetRecNo(int32_t session, TKestrelRecordID id,
     return -1;
   }
   int64_t before = 0;
-  int32_t pageNo = path.Leaf().PageNo;
   int32_t end = path.Leaf().Position;
-  const int32_t limit = pages_->GetUsedPageCount();
-  for (int32_t steps = 0; pageNo != -1; ++steps) {
-    if (steps > limit) {
-      BrokenStructure(pageNo, -1);
-    }
-    const TKestrelPageHandle handle = GetChecked(session, pageNo);
-    const TKestrelBTreePage page = View(handle);
-    if (!page.IsLeaf()) {
-      BrokenStructure(pageNo, -1);
-    }
+  WalkLeaves(session, path.Leaf().PageNo, false, [&](const TKestrelBTreePage& page) {
     const int32_t count = std::min(end, page.ItemCount());
     if (visible == nullptr) {
       before += count;
@@ -423,16 +429,9 @@ int64_t TKestrelBTreeIndex::GetRecNo(int32_t session, TKestrelRecordID id,
         before += visible->Contains(page.RecordIDAt(position)) ? 1 : 0;
       }
     }
-    const int32_t prior = page.PrevPageNo();
-    if (prior != -1) {
-      const TKestrelPageHandle priorHandle = GetChecked(session, prior);
-      if (View(priorHandle).NextPageNo() != pageNo) {
-        BrokenStructure(prior, -1);
-      }
-    }
-    pageNo = prior;
     end = INT32_MAX;
-  }
+    return true;
+  });
   return before + 1;
 }
 
@@ -446,38 +445,29 @@ bool TKestrelBTreeIndex::GetRecordAtRecNo(int32_t session, int64_t recNo,
     return false;
   }
   int64_t remaining = recNo;
-  int32_t pageNo = path.Leaf().PageNo;
-  int32_t previous = -1;
-  const int32_t limit = pages_->GetUsedPageCount();
-  for (int32_t steps = 0; pageNo != -1; ++steps) {
-    if (steps > limit) {
-      BrokenStructure(pageNo, -1);
-    }
-    const TKestrelPageHandle handle = GetChecked(session, pageNo);
-    const TKestrelBTreePage page = View(handle);
-    if (!page.IsLeaf() || page.PrevPageNo() != previous) {
-      BrokenStructure(pageNo, -1);
-    }
+  bool found = false;
+  WalkLeaves(session, path.Leaf().PageNo, true, [&](const TKestrelBTreePage& page) {
     const int32_t count = page.ItemCount();
     if (visible == nullptr) {
       if (remaining <= count) {
         id = page.RecordIDAt(static_cast<int32_t>(remaining - 1));
-        return true;
+        found = true;
+        return false;
       }
       remaining -= count;
-    } else {
-      for (int32_t position = 0; position < count; ++position) {
-        const TKestrelRecordID entry = page.RecordIDAt(position);
-        if (visible->Contains(entry) && --remaining == 0) {
-          id = entry;
-          return true;
-        }
+      return true;
+    }
+    for (int32_t position = 0; position < count; ++position) {
+      const TKestrelRecordID entry = page.RecordIDAt(position);
+      if (visible->Contains(entry) && --remaining == 0) {
+        id = entry;
+        found = true;
+        return false;
       }
     }
-    previous = pageNo;
-    pageNo = page.NextPageNo();
-  }
-  return false;
+    return true;
+  });
+  return found;
 }
 
 void TKestrelBTreeIndex::RemoveDuplicates(int32_t session, TKestrelRecordSet& records) {

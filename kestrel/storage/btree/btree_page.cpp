@@ -16,6 +16,11 @@ const TKestrelBTreeNodeController kNodeController;
 
 }  // namespace
 
+void RaiseIntegrityViolated(int32_t pageNo, int32_t entryNo) {
+  throw EKestrelException("Index integrity violated. PageNo=%d EntryNo=%d", {pageNo, entryNo},
+                          20028);
+}
+
 const TKestrelBTreePageController& TKestrelBTreePage::Controller() const {
   if (IsLeaf()) {
     return kLeafController;

@@ -44,6 +44,10 @@ inline constexpr int32_t kExtraHeaderLength = 16;
 inline constexpr int32_t kSize = 18;
 }  // namespace btree_header
 
+// "Index integrity violated. PageNo=%d EntryNo=%d" (20028): an entry out of
+// order (EntryNo -1 for a page that does not fit the tree around it).
+[[noreturn]] void RaiseIntegrityViolated(int32_t pageNo, int32_t entryNo);
+
 // How a search in one page ended.
 enum class TKestrelPageSearchOutcome : uint8_t { kFound, kNotFound, kEmptyPage };
 enum class TKestrelPageSearchMode : uint8_t { kFirstEqual, kLastEqual, kAnyEqual };

@@ -116,61 +116,51 @@ TKestrelTableIndex& TKestrelIndexManager::IndexByID(int32_t objectID) const {
   return *index;
 }
 
-void TKestrelIndexManager::InsertRecord(int32_t session, const uint8_t* record,
-                                        TKestrelRecordID id) {
-  auto it = indexes_.begin();
+namespace {
+
+// Changes every index in order; when one fails, the indexes already changed
+// are changed back (their own errors dropped) and the first error goes on.
+template <typename Indexes, typename Change, typename Undo>
+void ChangeEveryIndex(Indexes& indexes, Change change, Undo undo) {
+  auto it = indexes.begin();
   try {
-    for (; it != indexes_.end(); ++it) {
-      it->second->InsertKey(session, record, id);
+    for (; it != indexes.end(); ++it) {
+      change(*it->second);
     }
   } catch (...) {
-    for (auto done = indexes_.begin(); done != it; ++done) {
+    for (auto done = indexes.begin(); done != it; ++done) {
       try {
-        done->second->DeleteKey(session, record, id);
+        undo(*done->second);
       } catch (...) {
         // The first error is the one to report.
       }
     }
     throw;
   }
+}
+
+}  // namespace
+
+void TKestrelIndexManager::InsertRecord(int32_t session, const uint8_t* record,
+                                        TKestrelRecordID id) {
+  ChangeEveryIndex(
+      indexes_, [&](TKestrelTableIndex& index) { index.InsertKey(session, record, id); },
+      [&](TKestrelTableIndex& index) { index.DeleteKey(session, record, id); });
 }
 
 void TKestrelIndexManager::UpdateRecord(int32_t session, const uint8_t* oldRecord,
                                         const uint8_t* newRecord, TKestrelRecordID id) {
-  auto it = indexes_.begin();
-  try {
-    for (; it != indexes_.end(); ++it) {
-      it->second->UpdateKey(session, oldRecord, newRecord, id);
-    }
-  } catch (...) {
-    for (auto done = indexes_.begin(); done != it; ++done) {
-      try {
-        done->second->UpdateKey(session, newRecord, oldRecord, id);
-      } catch (...) {
-        // The first error is the one to report.
-      }
-    }
-    throw;
-  }
+  ChangeEveryIndex(
+      indexes_,
+      [&](TKestrelTableIndex& index) { index.UpdateKey(session, oldRecord, newRecord, id); },
+      [&](TKestrelTableIndex& index) { index.UpdateKey(session, newRecord, oldRecord, id); });
 }
 
 void TKestrelIndexManager::DeleteRecord(int32_t session, const uint8_t* record,
                                         TKestrelRecordID id) {
-  auto it = indexes_.begin();
-  try {
-    for (; it != indexes_.end(); ++it) {
-      it->second->DeleteKey(session, record, id);
-    }
-  } catch (...) {
-    for (auto done = indexes_.begin(); done != it; ++done) {
-      try {
-        done->second->InsertKey(session, record, id);
-      } catch (...) {
-        // The first error is the one to report.
-      }
-    }
-    throw;
-  }
+  ChangeEveryIndex(
+      indexes_, [&](TKestrelTableIndex& index) { index.DeleteKey(session, record, id); },
+      [&](TKestrelTableIndex& index) { index.InsertKey(session, record, id); });
 }
 
 void TKestrelIndexManager::Clear(int32_t session) {

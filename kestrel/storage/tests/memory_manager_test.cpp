@@ -8,20 +8,12 @@
 #include <string>
 
 #include "kestrel/storage/kestrel_exception.h"
+#include "kestrel/storage/tests/kestrel_test_util.h"
 
 namespace kestrel {
 namespace {
 
-template <typename F>
-void ExpectKestrelError(F&& action, const std::string& text, int code) {
-  try {
-    action();
-    ADD_FAILURE() << "no error, expected: " << text;
-  } catch (const EKestrelException& e) {
-    EXPECT_EQ(e.Text(), text);
-    EXPECT_EQ(e.NativeError(), code);
-  }
-}
+using test::ExpectKestrelError;
 
 TEST(MemoryManager, BlocksCarryHeaderAndTrailer) {
   TKestrelMemoryManager memory;

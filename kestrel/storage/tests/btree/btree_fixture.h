@@ -49,6 +49,16 @@ class BTreeTable : public ::testing::Test {
     record_.assign(static_cast<std::size_t>(table_->RecordSize()), 0);
   }
 
+  // Field N Integer with index IX on it.
+  void CreateIntegerIndex(bool temporary = false) {
+    TKestrelFieldDefs fields;
+    fields.AddField("N", TKestrelDataType::kInteger);
+    TKestrelIndexDefs indexes;
+    AddIndexDef(indexes, "IX", {{"N"}});
+    indexes.Items(0)->Temporary = temporary;
+    Create(fields, indexes);
+  }
+
   const TKestrelFieldDef& Field(const std::string& name) const {
     return *table_->FieldDefs().Find(name);
   }

@@ -115,11 +115,7 @@ using DT = TKestrelDataType;
 class Layout : public BTreeTable {
  protected:
   void SetUp() override {
-    TKestrelFieldDefs fields;
-    fields.AddField("N", DT::kInteger);
-    TKestrelIndexDefs indexes;
-    AddIndexDef(indexes, "IX", {{"N"}});
-    Create(fields, indexes);
+    CreateIntegerIndex();
     for (int32_t n = 0; n < 371; ++n) {
       InsertInt("N", n);
     }

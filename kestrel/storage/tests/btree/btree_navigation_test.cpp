@@ -32,11 +32,7 @@ class IdSet : public TKestrelRecordSet {
 class Navigation : public BTreeTable {
  protected:
   void Fill(int32_t count) {
-    TKestrelFieldDefs fields;
-    fields.AddField("N", DT::kInteger);
-    TKestrelIndexDefs indexes;
-    AddIndexDef(indexes, "IX", {{"N"}});
-    Create(fields, indexes);
+    CreateIntegerIndex();
     for (int32_t i = 0; i < count; ++i) {
       InsertInt("N", (i * 37) % count * 10);
     }
@@ -148,11 +144,7 @@ TEST_F(Navigation, RecordNumbersInIndexOrder) {
 }
 
 TEST_F(BTreeTable, RemoveDuplicatesKeepsTheFirstOfEveryRunInTheSet) {
-  TKestrelFieldDefs fields;
-  fields.AddField("N", DT::kInteger);
-  TKestrelIndexDefs indexes;
-  AddIndexDef(indexes, "IX", {{"N"}});
-  Create(fields, indexes);
+  CreateIntegerIndex();
   // Values 3 3 1 3 1 2 in records 0..5; record 5 is not in the set.
   for (const int32_t value : {3, 3, 1, 3, 1, 2}) {
     InsertInt("N", value);
@@ -223,14 +215,8 @@ TEST_F(Navigation, KeyPathsOfOneIndexCompareByPosition) {
 }
 
 TEST_F(BTreeTable, TemporaryIndexesKeepTheirPagesApart) {
-  TKestrelFieldDefs fields;
-  fields.AddField("N", DT::kInteger);
-  TKestrelIndexDefs indexes;
-  AddIndexDef(indexes, "IX", {{"N"}});
-  indexes.Items(0)->Temporary = true;
-  Create(fields, indexes);
-  Def().Temporary = true;
-  table_->IndexManager().OpenIndexes();
+  CreateIntegerIndex(true);
+  ASSERT_TRUE(Def().Temporary);
   for (int32_t n = 0; n < 1000; ++n) {
     InsertInt("N", 999 - n);
   }

@@ -8,6 +8,7 @@
 #include <numeric>
 #include <random>
 
+#include "kestrel/storage/pages/page_manager_temporary.h"
 #include "kestrel/storage/tests/btree/btree_fixture.h"
 
 namespace kestrel::btree_test {
@@ -17,13 +18,7 @@ using DT = TKestrelDataType;
 
 class IntegerIndex : public BTreeTable {
  protected:
-  void SetUp() override {
-    TKestrelFieldDefs fields;
-    fields.AddField("N", DT::kInteger);
-    TKestrelIndexDefs indexes;
-    AddIndexDef(indexes, "IX", {{"N"}});
-    Create(fields, indexes);
-  }
+  void SetUp() override { CreateIntegerIndex(); }
   TKestrelBTreePage Page(const TKestrelPageHandle& handle) {
     return TKestrelBTreePage(handle.Data(), keyRef(), Pages().PageSize());
   }
@@ -134,6 +129,48 @@ TEST_F(IntegerIndex, EmptyingOrDroppingGivesThePagesBack) {
   EXPECT_EQ(Pages().GetUsedPageCount(), 0);
   database_.DeleteTable(*table_, nullptr);
   EXPECT_EQ(memory_.BytesInUse(), 0);
+}
+
+TEST_F(IntegerIndex, BuildInsertsTheKeysOfEveryStoredRecord) {
+  for (int32_t n = 0; n < 3000; ++n) {
+    InsertInt("N", (n * 131) % 3000);
+  }
+  const std::vector<int32_t> before = Order();
+  Index().DropPages(kSession);
+  Index().CommitPages(kSession);
+  EXPECT_TRUE(Index().IsEmpty(kSession));
+  EXPECT_EQ(Pages().GetUsedPageCount(), 0);
+  Index().Build(kSession);
+  Index().CommitPages(kSession);
+  Index().CheckIntegrity(kSession);
+  EXPECT_EQ(Order(), before);
+}
+
+TEST(TemporaryTables, IndexesOfResultTablesKeepTheirPagesInTheTemporaryManager) {
+  TKestrelMemoryManager memory;
+  TKestrelTemporaryDatabaseData database(memory, BTreeIndexFactory());
+  TKestrelFieldDefs fields;
+  fields.AddField("N", DT::kInteger);
+  TKestrelIndexDefs indexes;
+  AddIndexDef(indexes, "ORDER", {{"N", true}});
+  TKestrelTableData& table = database.CreateTableData("R", 0);
+  table.CreateTable(fields, indexes, TKestrelConstraintDefs());
+  std::vector<uint8_t> record(static_cast<std::size_t>(table.RecordSize()));
+  for (int32_t n = 0; n < 2000; ++n) {
+    table.InitRecord(record.data(), true, true);
+    std::memcpy(record.data() + table.FieldDefs().Items(0)->DataOffset(), &n, 4);
+    SetFieldNull(record.data(), 0, false);
+    TKestrelRecordID id;
+    ASSERT_TRUE(table.InsertRecord(record.data(), id, kSession));
+  }
+  EXPECT_NE(dynamic_cast<TKestrelTemporaryPageManager*>(&table.PageManager()), nullptr);
+  EXPECT_GT(table.PageManager().GetUsedPageCount(), 5);
+  TKestrelTableIndex& index =
+      table.IndexManager().IndexByID(table.IndexManager().IndexDefs().Items(0)->ObjectID);
+  index.CheckIntegrity(kSession);
+  TKestrelKeyPath path;
+  ASSERT_TRUE(index.FirstEntry(kSession, path));
+  EXPECT_EQ(index.EntryRecordID(kSession, path).RecordNo, 1999);
 }
 
 struct RefusedKey {

@@ -13,22 +13,14 @@
 #include "kestrel/storage/dictionary/dictionary_indexes.h"
 #include "kestrel/storage/dictionary/sequences.h"
 #include "kestrel/storage/kestrel_exception.h"
+#include "kestrel/storage/tests/kestrel_test_util.h"
 
 namespace kestrel {
 namespace {
 
 using DT = TKestrelDataType;
 
-template <typename F>
-void ExpectKestrelError(F&& action, const std::string& text, int code) {
-  try {
-    action();
-    ADD_FAILURE() << "no error, expected: " << text;
-  } catch (const EKestrelException& e) {
-    EXPECT_EQ(e.Text(), text);
-    EXPECT_EQ(e.NativeError(), code);
-  }
-}
+using test::ExpectKestrelError;
 
 TEST(DefinitionLists, LookupsIgnoreLetterCase) {
   TKestrelFieldDefs fields;

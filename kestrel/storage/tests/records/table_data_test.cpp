@@ -14,6 +14,7 @@
 #include "kestrel/storage/btree/btree_index.h"
 #include "kestrel/storage/kestrel_exception.h"
 #include "kestrel/storage/records/database_data.h"
+#include "kestrel/storage/tests/kestrel_test_util.h"
 
 namespace kestrel {
 namespace {
@@ -21,16 +22,7 @@ namespace {
 using DT = TKestrelDataType;
 constexpr int32_t kSession = 1;
 
-template <typename F>
-void ExpectKestrelError(F&& action, const std::string& text, int code) {
-  try {
-    action();
-    ADD_FAILURE() << "no error, expected: " << text;
-  } catch (const EKestrelException& e) {
-    EXPECT_EQ(e.Text(), text);
-    EXPECT_EQ(e.NativeError(), code);
-  }
-}
+using test::ExpectKestrelError;
 
 class NoopClient : public TKestrelTableClient {
  public:

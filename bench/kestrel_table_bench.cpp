@@ -72,7 +72,7 @@ int main() {
       std::memcpy(buffer.data() + priceOffset, &price, 8);
       buffer[0] = 0;
       TKestrelRecordID id;
-      table.InsertRecord(buffer.data(), id);
+      table.InsertRecord(buffer.data(), id, 1);
     }
   });
   std::vector<PeerRecord> peer;

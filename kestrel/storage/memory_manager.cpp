@@ -151,6 +151,11 @@ void TKestrelMemoryManager::Resize(void*& address, int32_t newSize, bool zeroFil
     return;
   }
   const int32_t oldSize = BlockSize(header);
+  // An overrun block is not moved on: its damage is reported and the block
+  // stays as it is, for Free to report again.
+  if (Read32(header + kHeaderSize + oldSize) != kTrailerMarker) {
+    throw EKestrelException("Memory overrun detected", 30137);
+  }
   if (newSize < 0) {
     throw EKestrelException("ReallocMem error: %s", {"Invalid block size"}, 30014);
   }

@@ -56,7 +56,9 @@ class TKestrelMemoryManager {
   }
   // The block moves to newSize bytes keeping the common part (the C heap
   // may grow it in place); the grown part is zeroed when zeroFill. "Invalid pointer" (30002) for an
-  // address that is no block; a null reference allocates. newSize 0 frees.
+  // address that is no block; a damaged trailing marker raises "Memory
+  // overrun detected" (30137) and leaves the block as it is; a null
+  // reference allocates. newSize 0 frees.
   void Resize(void*& address, int32_t newSize, bool zeroFill);
   template <typename T>
   void Resize(T*& address, int32_t newSize, bool zeroFill) {

@@ -10,8 +10,17 @@ namespace site = dictionary_site;
 
 namespace {
 
+// N = length + 1 in one byte, which a 255-byte name cannot have: the save
+// stops with a range error before anything of the constraint is written.
+void CheckReferenceName(const std::string& name, bool wideLength) {
+  if (ShortStringLength(name) == 255 && !wideLength) {
+    throw ERangeError();
+  }
+}
+
 // N = length + 1, then the short string (its own length byte and bytes).
 void WriteReferenceName(TKestrelStream& stream, const std::string& name, bool wideLength) {
+  CheckReferenceName(name, wideLength);
   const uint8_t length = ShortStringLength(name);
   if (wideLength) {
     WriteInt32(stream, length + 1, site::kWriteReferenceNameLength);
@@ -57,6 +66,10 @@ void TKestrelConstraintDef::LoadFromStream(TKestrelStream& stream) {
 }
 
 void TKestrelConstraintDef::SaveToStream(TKestrelStream& stream) const {
+  for (const TKestrelObjectReference* reference :
+       {&FirstReference, &TableReference, &TargetReference}) {
+    CheckReferenceName(reference->Name, WideNameLengths());
+  }
   TKestrelMetaObjectDef::SaveToStream(stream);
   WriteInt32(stream, FirstReference.ObjectID, site::kWriteReferenceIDs);
   WriteInt32(stream, TableReference.ObjectID, site::kWriteReferenceIDs);

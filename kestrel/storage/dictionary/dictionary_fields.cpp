@@ -1,11 +1,35 @@
 #include "kestrel/storage/dictionary/dictionary_fields.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
 #include "kestrel/storage/dictionary/dictionary_stream.h"
 #include "kestrel/storage/kestrel_exception.h"
 
 namespace kestrel {
 
 namespace site = dictionary_site;
+
+namespace {
+
+// A declared size counts for texts and bytes only, and must give a size a
+// record can hold: neither negative nor past 32 bits.
+void CheckDeclaredSize(TKestrelStorageType storage, TKestrelDataType dataType, int32_t size) {
+  const bool wide =
+      storage == TKestrelStorageType::kWideChar || storage == TKestrelStorageType::kWideString;
+  const bool sized =
+      wide || storage == TKestrelStorageType::kChar || storage == TKestrelStorageType::kString ||
+      storage == TKestrelStorageType::kBytes || storage == TKestrelStorageType::kVarBytes;
+  const int64_t bytes = wide ? (int64_t{size} + 1) * 2 : int64_t{size} + 1;
+  if (sized && (size < 0 || bytes > kMaxFieldDataSize)) {
+    throw EKestrelException(
+        "Unsuported data type '%s'",
+        {std::string(DataTypeName(dataType)) + "(" + std::to_string(size) + ")"}, 30007);
+  }
+}
+
+}  // namespace
 
 void TKestrelFieldDef::Assign(const TKestrelMetaObjectDef& source) {
   TKestrelMetaObjectDef::Assign(source);
@@ -34,6 +58,7 @@ void TKestrelFieldDef::SetDataType(TKestrelDataType dataType, int32_t size) {
   if (storage == TKestrelStorageType::kNone) {
     throw EKestrelException("Unsuported data type '%s'", {DataTypeName(dataType)}, 30007);
   }
+  CheckDeclaredSize(storage, dataType, size);
   dataType_ = dataType;
   storageType_ = storage;
   size_ = size;
@@ -41,6 +66,7 @@ void TKestrelFieldDef::SetDataType(TKestrelDataType dataType, int32_t size) {
 }
 
 void TKestrelFieldDef::UpdateSizes() {
+  CheckDeclaredSize(storageType_, dataType_, size_);
   dataSize_ = StorageSize(storageType_, size_);
   compactSize_ =
       IsBlobStorageType(storageType_) || IsVariableStringStorageType(storageType_) ? 6 : dataSize_;
@@ -104,15 +130,16 @@ std::unique_ptr<TKestrelMetaObjectDef> TKestrelFieldDefs::InternalAddCreated() {
 }
 
 void TKestrelFieldDefs::CalculateLayout() {
-  int32_t dataPosition = NullBitmapSize();
-  int32_t compactPosition = dataPosition;
+  int64_t dataPosition = NullBitmapSize();
+  int64_t compactPosition = dataPosition;
   hasBlobOrVarString_ = false;
   hasAutoInc_ = false;
   hasDefaults_ = false;
   for (int i = 0; i < Count(); ++i) {
     TKestrelFieldDef& field = *Items(i);
-    field.dataOffset_ = dataPosition;
-    field.compactOffset_ = compactPosition;
+    // Past 32 bits the offsets stop growing; RecordSize refuses the list.
+    field.dataOffset_ = static_cast<int32_t>(std::min<int64_t>(dataPosition, INT32_MAX));
+    field.compactOffset_ = static_cast<int32_t>(std::min<int64_t>(compactPosition, INT32_MAX));
     dataPosition += field.dataSize_;
     compactPosition += field.compactSize_;
     hasBlobOrVarString_ = hasBlobOrVarString_ || IsBlobStorageType(field.storageType_) ||
@@ -120,11 +147,15 @@ void TKestrelFieldDefs::CalculateLayout() {
     hasAutoInc_ = hasAutoInc_ || IsAutoIncDataType(field.dataType_);
     hasDefaults_ = hasDefaults_ || !field.DefaultValue.IsNull();
   }
+  layoutSize_ = dataPosition;
 }
 
 int32_t TKestrelFieldDefs::RecordSize() const {
   if (Count() == 0) {
     throw EKestrelException("Error creating table - no fields were specified", 10131);
+  }
+  if (layoutSize_ > kMaxFieldDataSize) {
+    throw EKestrelException("Invalid record size = %d", {layoutSize_}, 10132);
   }
   const TKestrelFieldDef& last = *Items(Count() - 1);
   return last.DataOffset() + last.DataSize();

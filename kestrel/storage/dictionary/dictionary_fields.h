@@ -32,6 +32,9 @@
 
 namespace kestrel {
 
+// The largest field and record a layout takes (bytes).
+inline constexpr int64_t kMaxFieldDataSize = 0x7FFFFFF0;
+
 class TKestrelFieldDef : public TKestrelMetaObjectDef {
  public:
   void Assign(const TKestrelMetaObjectDef& source) override;
@@ -39,7 +42,9 @@ class TKestrelFieldDef : public TKestrelMetaObjectDef {
   void SaveToStream(TKestrelStream& stream) const override;
 
   // Stores the type and size and recomputes the sizes. A data type without
-  // storage raises "Unsuported data type '%s'" (30007).
+  // storage raises "Unsuported data type '%s'" (30007), and so does a text
+  // or bytes type whose declared size is negative or too large for a
+  // record, named with its size ("STRING(-3)").
   void SetDataType(TKestrelDataType dataType, int32_t size);
 
   TKestrelStorageType StorageType() const { return storageType_; }
@@ -93,7 +98,8 @@ class TKestrelFieldDefs : public TKestrelMetaObjectDefs {
   // Bytes of the null bitmap.
   int32_t NullBitmapSize() const { return (Count() + 7) / 8; }
   // The last field's DataOffset + DataSize. Without fields raises "Error
-  // creating table - no fields were specified" (10131).
+  // creating table - no fields were specified" (10131); fields too large
+  // together raise "Invalid record size = %d" (10132).
   int32_t RecordSize() const;
 
   bool HasBlobOrVarStringFields() const { return hasBlobOrVarString_; }
@@ -109,6 +115,7 @@ class TKestrelFieldDefs : public TKestrelMetaObjectDefs {
   bool hasBlobOrVarString_ = false;
   bool hasAutoInc_ = false;
   bool hasDefaults_ = false;
+  int64_t layoutSize_ = 0;
 };
 
 // Null bitmap access on a record buffer.

@@ -32,6 +32,9 @@ T ReadLittleEndian(TKestrelStream& stream, int nativeError) {
 void WriteUInt8(TKestrelStream& stream, uint8_t value, int nativeError) {
   WriteStreamBuffer(stream, &value, 1, nativeError);
 }
+void WriteUInt16(TKestrelStream& stream, uint16_t value, int nativeError) {
+  WriteLittleEndian(stream, value, nativeError);
+}
 void WriteInt32(TKestrelStream& stream, int32_t value, int nativeError) {
   WriteLittleEndian(stream, value, nativeError);
 }
@@ -45,6 +48,9 @@ uint8_t ReadUInt8(TKestrelStream& stream, int nativeError) {
   uint8_t value = 0;
   ReadStreamBuffer(stream, &value, 1, nativeError);
   return value;
+}
+uint16_t ReadUInt16(TKestrelStream& stream, int nativeError) {
+  return ReadLittleEndian<uint16_t>(stream, nativeError);
 }
 int32_t ReadInt32(TKestrelStream& stream, int nativeError) {
   return ReadLittleEndian<int32_t>(stream, nativeError);

@@ -70,10 +70,12 @@ inline constexpr int kReadSequence = 10268;
 }  // namespace dictionary_site
 
 void WriteUInt8(TKestrelStream& stream, uint8_t value, int nativeError);
+void WriteUInt16(TKestrelStream& stream, uint16_t value, int nativeError);
 void WriteInt32(TKestrelStream& stream, int32_t value, int nativeError);
 void WriteInt64(TKestrelStream& stream, int64_t value, int nativeError);
 void WriteBool(TKestrelStream& stream, bool value, int nativeError);
 uint8_t ReadUInt8(TKestrelStream& stream, int nativeError);
+uint16_t ReadUInt16(TKestrelStream& stream, int nativeError);
 int32_t ReadInt32(TKestrelStream& stream, int nativeError);
 int64_t ReadInt64(TKestrelStream& stream, int nativeError);
 bool ReadBool(TKestrelStream& stream, int nativeError);

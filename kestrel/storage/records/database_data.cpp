@@ -7,8 +7,9 @@
 
 namespace kestrel {
 
-TKestrelDatabaseData::TKestrelDatabaseData(std::string name, TKestrelMemoryManager& memory)
-    : name_(std::move(name)), memory_(memory) {
+TKestrelDatabaseData::TKestrelDatabaseData(std::string name, TKestrelMemoryManager& memory,
+                                           TKestrelTableIndexFactory indexFactory)
+    : name_(std::move(name)), memory_(memory), indexFactory_(std::move(indexFactory)) {
   identifiers_.Name = "$ObjectIdentifiers";
 }
 
@@ -78,21 +79,36 @@ TKestrelTableData& TKestrelDatabaseData::AddTable(std::unique_ptr<TKestrelTableD
   return *tables_.back();
 }
 
+TKestrelTableData* TKestrelDatabaseData::OpenTableClient(const std::string& tableName,
+                                                         TKestrelTableClient* client) {
+  std::lock_guard guard(lock_);
+  TKestrelTableData* table = FindTableData(tableName);
+  if (table != nullptr) {
+    table->OpenClient(client);
+  }
+  return table;
+}
+
 void TKestrelDatabaseData::DeleteTable(TKestrelTableData& table,
                                        const TKestrelTableClient* caller) {
   std::lock_guard guard(lock_);
+  std::unique_ptr<TKestrelTableData> removed;
   {
     std::lock_guard tableGuard(table.Lock());
     if (table.OtherClientCount(caller) > 0) {
       throw EKestrelException("Cannot delete table '%s'. Table is open by another dataset",
                               {table.TableName()}, 20017);
     }
+    const auto it = std::find_if(tables_.begin(), tables_.end(),
+                                 [&](const auto& item) { return item.get() == &table; });
+    if (it != tables_.end()) {
+      removed = std::move(*it);
+      tables_.erase(it);
+    }
   }
-  const auto it = std::find_if(tables_.begin(), tables_.end(),
-                               [&](const auto& item) { return item.get() == &table; });
-  if (it != tables_.end()) {
-    tables_.erase(it);
-  }
+  // Destroyed outside its own lock, still under the database's: clients
+  // register only under the database lock and find the table gone.
+  removed.reset();
 }
 
 int TKestrelDatabaseData::TableCount() const {

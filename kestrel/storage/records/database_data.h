@@ -21,8 +21,11 @@ namespace kestrel {
 
 class TKestrelDatabaseData {
  public:
+  // indexFactory makes the index objects of every table of the database
+  // (BTreeIndexFactory() for the engine's B-trees).
   TKestrelDatabaseData(std::string name,
-                       TKestrelMemoryManager& memory = TKestrelMemoryManager::Instance());
+                       TKestrelMemoryManager& memory = TKestrelMemoryManager::Instance(),
+                       TKestrelTableIndexFactory indexFactory = nullptr);
   virtual ~TKestrelDatabaseData();
   TKestrelDatabaseData(const TKestrelDatabaseData&) = delete;
   TKestrelDatabaseData& operator=(const TKestrelDatabaseData&) = delete;
@@ -31,6 +34,7 @@ class TKestrelDatabaseData {
   TKestrelMemoryManager& Memory() const { return memory_; }
   std::recursive_mutex& Lock() const { return lock_; }
   TKestrelSequenceDef& ObjectIdentifiers() { return identifiers_; }
+  const TKestrelTableIndexFactory& IndexFactory() const { return indexFactory_; }
   int32_t NextObjectID();
 
   void RegisterClient(const void* client);
@@ -44,8 +48,14 @@ class TKestrelDatabaseData {
   // The first table whose upper-cased name equals the upper-cased name.
   TKestrelTableData* FindTableData(const std::string& tableName) const;
   TKestrelTableData& OpenTableData(const std::string& tableName, int32_t allocBy);
+  // Finds the table and registers client with it in one step under the
+  // database lock, so that the table cannot be deleted in between; nullptr
+  // when there is no such table.
+  TKestrelTableData* OpenTableClient(const std::string& tableName, TKestrelTableClient* client);
   // Refused while a client other than caller has the table open ("Cannot
-  // delete table '%s'. Table is open by another dataset", 20017).
+  // delete table '%s'. Table is open by another dataset", 20017). The
+  // table leaves the list under both locks; no client can register with
+  // it from the check on.
   void DeleteTable(TKestrelTableData& table, const TKestrelTableClient* caller);
   int TableCount() const;
 
@@ -61,6 +71,7 @@ class TKestrelDatabaseData {
   TKestrelMemoryManager& memory_;
   mutable std::recursive_mutex lock_;
   TKestrelSequenceDef identifiers_;
+  TKestrelTableIndexFactory indexFactory_;
   std::vector<std::unique_ptr<TKestrelTableData>> tables_;
   std::vector<const void*> clients_;
 };
@@ -68,8 +79,9 @@ class TKestrelDatabaseData {
 class TKestrelMemoryDatabaseData : public TKestrelDatabaseData {
  public:
   explicit TKestrelMemoryDatabaseData(
-      TKestrelMemoryManager& memory = TKestrelMemoryManager::Instance())
-      : TKestrelDatabaseData("MEMORY", memory) {}
+      TKestrelMemoryManager& memory = TKestrelMemoryManager::Instance(),
+      TKestrelTableIndexFactory indexFactory = nullptr)
+      : TKestrelDatabaseData("MEMORY", memory, std::move(indexFactory)) {}
   TKestrelTableData& CreateTableData(const std::string& tableName, int32_t allocBy) override;
 };
 
@@ -77,8 +89,9 @@ class TKestrelMemoryDatabaseData : public TKestrelDatabaseData {
 class TKestrelTemporaryDatabaseData : public TKestrelDatabaseData {
  public:
   explicit TKestrelTemporaryDatabaseData(
-      TKestrelMemoryManager& memory = TKestrelMemoryManager::Instance())
-      : TKestrelDatabaseData("TEMP", memory) {}
+      TKestrelMemoryManager& memory = TKestrelMemoryManager::Instance(),
+      TKestrelTableIndexFactory indexFactory = nullptr)
+      : TKestrelDatabaseData("TEMP", memory, std::move(indexFactory)) {}
   TKestrelTableData& CreateTableData(const std::string& tableName, int32_t allocBy) override;
 };
 

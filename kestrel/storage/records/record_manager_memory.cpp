@@ -6,6 +6,7 @@
 
 #include "kestrel/storage/dictionary/dictionary_stream.h"
 #include "kestrel/storage/kestrel_exception.h"
+#include "kestrel/storage/pages/stream_checks.h"
 
 namespace kestrel {
 namespace {
@@ -51,6 +52,7 @@ void TKestrelMemoryRecordManager::Release() {
 void TKestrelMemoryRecordManager::EmptyRecords() {
   std::lock_guard guard(lock_);
   Release();
+  loadedLive_ = 0;
   count_ = 0;
   lowestID_ = 0;
   highestID_ = 0;
@@ -274,14 +276,53 @@ void TKestrelMemoryRecordManager::LoadFromStream(TKestrelStream& stream) {
   if (capacity < 0 || lowest < 0 || highest < lowest || (capacity > 0 && highest >= capacity)) {
     throw EKestrelException("Invalid record No = %d", {highest}, 10290);
   }
-  if (capacity > 0) {
-    Grow(capacity);
-    ReadStreamBuffer(stream, bitmap_, (capacity + 7) / 8, kReadSlotState + 4);
+  if (capacity == 0) {
+    noHoles_ = noHoles;
+    return;
+  }
+  // The stored slots are checked against the stream before anything is
+  // allocated for them.
+  RequireStreamBytes(stream, (int64_t{capacity} + 7) / 8, kReadSlotState + 4);
+  Grow(capacity);
+  std::memset(slots_, 0, static_cast<std::size_t>(int64_t{capacity} * RecordSize()));
+  ReadStreamBuffer(stream, bitmap_, (capacity + 7) / 8, kReadSlotState + 4);
+  // Only the bits up to HighestID mean anything; the ones above it and the
+  // padding bits past the capacity are marked free whatever they hold.
+  for (int32_t slot = highest + 1; slot < (capacity + 7) / 8 * 8; ++slot) {
+    SetDeleted(slot, true);
+  }
+  // LowestID and HighestID must be live and nothing below LowestID may be.
+  int64_t live = 0;
+  for (int32_t slot = 0; slot <= highest; ++slot) {
+    if (IsDeleted(slot)) {
+      continue;
+    }
+    if (slot < lowest) {
+      Release();
+      throw EKestrelException("Invalid record No = %d", {slot}, 10290);
+    }
+    ++live;
+  }
+  if (IsDeleted(lowest) || IsDeleted(highest)) {
+    const int32_t dead = IsDeleted(lowest) ? lowest : highest;
+    Release();
+    throw EKestrelException("Invalid record No = %d", {dead}, 10290);
   }
   noHoles_ = noHoles;
   lowestID_ = lowest;
   highestID_ = highest;
   loadNext_ = 0;
+  loadedLive_ = live;
+}
+
+void TKestrelMemoryRecordManager::LoadFromStream(TKestrelStream& stream, int64_t recordCount) {
+  std::lock_guard guard(lock_);
+  LoadFromStream(stream);
+  if (loadedLive_ != recordCount) {
+    const int64_t live = loadedLive_;
+    EmptyRecords();
+    throw EKestrelException("Invalid record count = %d. Limit is %d", {recordCount, live}, 10291);
+  }
 }
 
 bool TKestrelMemoryRecordManager::AddLoadedRecord(const uint8_t* buffer, TKestrelRecordID& id) {

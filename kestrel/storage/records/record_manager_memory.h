@@ -39,7 +39,16 @@ class TKestrelMemoryRecordManager : public TKestrelBaseRecordManager {
   // LowestID..HighestID.
   int64_t GetApproxRecNo(TKestrelRecordID id) const override;
   bool RecNoToRecordID(int64_t recNo, TKestrelRecordID& id) const override;
+  // The stored slot state is checked: LowestID and HighestID must be live
+  // and no slot below LowestID; the bits above HighestID (also the padding
+  // bits past the capacity) mean nothing and are marked free. A damaged
+  // state raises "Invalid record No = %d" (10290). The slots start zeroed.
   void LoadFromStream(TKestrelStream& stream) override;
+  // The same, and the live slots must be exactly the file's record count
+  // ("Invalid record count = %d. Limit is %d", 10291).
+  void LoadFromStream(TKestrelStream& stream, int64_t recordCount);
+  // Live slots of the last load.
+  int64_t LoadedLiveSlots() const { return loadedLive_; }
   void SaveToStream(TKestrelStream& stream) const override;
   // Places the next loaded record into the next live slot of the loaded
   // bitmap; "Invalid record No = %d" when the live slots run out.
@@ -70,6 +79,7 @@ class TKestrelMemoryRecordManager : public TKestrelBaseRecordManager {
   int32_t highestID_ = 0;
   bool noHoles_ = true;
   int32_t loadNext_ = 0;  // the next slot AddLoadedRecord tries
+  int64_t loadedLive_ = 0;
 };
 
 // Live records (zero bits) in a bitmap byte.

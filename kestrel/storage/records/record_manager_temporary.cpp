@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "kestrel/storage/kestrel_exception.h"
-#include "kestrel/storage/streams/file_stream.h"
 
 namespace kestrel {
 namespace {
@@ -26,9 +25,7 @@ TKestrelTemporaryRecordManager::TKestrelTemporaryRecordManager(int32_t recordSiz
       memory_(memory),
       threshold_(
           std::max<int64_t>(0, threshold ? *threshold : DefaultThreshold(memory, recordSize))),
-      spillFactory_(spill ? std::move(spill) : TKestrelSpillStreamFactory([] {
-        return TKestrelFileStream::CreateTemporary();
-      })) {
+      spillFactory_(std::move(spill)) {
   // The memory array is addressed with 32-bit block sizes.
   threshold_ = std::min<int64_t>(threshold_, std::numeric_limits<int32_t>::max() / recordSize);
   writeBuffer_.resize(static_cast<std::size_t>(kWriteBufferRecords) * recordSize);
@@ -56,7 +53,7 @@ void TKestrelTemporaryRecordManager::FlushWriteBuffer() {
                             {buffered_, kWriteBufferRecords}, 10296);
   }
   if (spill_ == nullptr) {
-    spill_ = spillFactory_();
+    spill_ = CreateSpillStream(spillFactory_);
   }
   const int64_t offset = (firstBuffered_ - threshold_) * RecordSize();
   spill_->SetPosition(offset);

@@ -18,10 +18,9 @@
 
 #include "kestrel/storage/memory_manager.h"
 #include "kestrel/storage/records/record_manager.h"
+#include "kestrel/storage/spill_stream.h"
 
 namespace kestrel {
-
-using TKestrelSpillStreamFactory = std::function<std::unique_ptr<TKestrelStream>()>;
 
 class TKestrelTemporaryRecordManager : public TKestrelBaseRecordManager {
  public:

@@ -16,11 +16,6 @@ namespace {
 
 constexpr int32_t kBlobHeaderSize = 12;
 
-TKestrelTableIndexFactory& IndexFactory() {
-  static TKestrelTableIndexFactory factory;
-  return factory;
-}
-
 uint16_t BlobMarker(const uint8_t* field) {
   return static_cast<uint16_t>(field[6] | field[7] << 8);
 }
@@ -30,58 +25,27 @@ void SetBlobMarker(uint8_t* field, uint16_t marker) {
   field[7] = static_cast<uint8_t>(marker >> 8);
 }
 
-// Answers the key questions by walking the table's records; it keeps no
-// keys of its own, so insert, update and delete have nothing to do.
-class TKestrelScanIndex : public TKestrelTableIndex {
- public:
-  TKestrelScanIndex(const TKestrelIndexDef& def, TKestrelTableData& table)
-      : def_(def), table_(table) {}
-
-  void InsertKey(const uint8_t*, TKestrelRecordID) override {}
-  void UpdateKey(const uint8_t*, const uint8_t*, TKestrelRecordID) override {}
-  void DeleteKey(const uint8_t*, TKestrelRecordID) override {}
-  void Clear() override {}
-
-  bool HasDuplicate(const uint8_t* record, TKestrelRecordID self, bool hasSelf) override {
-    const TKestrelFieldDefs& fields = table_.FieldDefs();
-    std::vector<int> fieldNos;
-    for (const auto& column : def_.Columns) {
-      const int fieldNo = fields.IndexOf(column->FieldName);
-      if (fieldNo < 0 || IsFieldNull(record, fieldNo)) {
-        return false;
-      }
-      fieldNos.push_back(fieldNo);
-    }
-    TKestrelBaseRecordManager* records = table_.RecordManager();
-    std::vector<uint8_t> stored(static_cast<std::size_t>(records->RecordSize()));
-    TKestrelRecordRequest request;
-    request.Direction = TKestrelNavigation::kNext;
-    request.AtBeginning = true;
-    request.Buffer = stored.data();
-    while (records->GetRecord(request) == TKestrelNavigationResult::kFound) {
-      if (hasSelf && CompareRecordIDs(request.RecordID, self) == 0) {
-        continue;
-      }
-      bool same = true;
-      for (std::size_t c = 0; c < fieldNos.size() && same; ++c) {
-        const TKestrelFieldDef& field = *fields.Items(fieldNos[c]);
-        const TKestrelVariant left = FieldValue(record, fieldNos[c], field);
-        const TKestrelVariant right = FieldValue(stored.data(), fieldNos[c], field);
-        same =
-            !right.IsNull() && left.Compare(right, true, false, def_.Columns[c]->CaseInsensitive) ==
-                                   TKestrelCompareCode::kEqual;
-      }
-      if (same) {
-        return true;
-      }
-    }
-    return false;
+// The stored form of a field's default BLOB value. A text default keeps
+// its characters, not the terminating zero of the value's buffer.
+TKestrelBlobValue DefaultBlobValue(const TKestrelFieldDef& field, const TKestrelVariant& value) {
+  if (field.BlobCompressionAlgorithm != 0) {
+    throw EKestrelException("Cannot store the default value of compressed BLOB field %s",
+                            {field.Name}, 10422);
   }
-
- private:
-  const TKestrelIndexDef& def_;
-  TKestrelTableData& table_;
-};
+  int32_t size = value.Size();
+  const int32_t terminator = field.StorageType() == TKestrelStorageType::kMemo       ? 1
+                             : field.StorageType() == TKestrelStorageType::kWideMemo ? 2
+                                                                                     : 0;
+  if (terminator > 0 && size >= terminator &&
+      std::all_of(value.Data() + size - terminator, value.Data() + size,
+                  [](uint8_t byte) { return byte == 0; })) {
+    size -= terminator;
+  }
+  TKestrelBlobValue blob;
+  blob.ValueLength = size;
+  blob.StoredBytes.assign(value.Data(), value.Data() + size);
+  return blob;
+}
 
 }  // namespace
 
@@ -124,21 +88,21 @@ TKestrelVariant FieldValue(const uint8_t* record, int fieldNo, const TKestrelFie
 
 // Index manager.
 
-void TKestrelIndexManager::SetIndexFactory(TKestrelTableIndexFactory factory) {
-  IndexFactory() = std::move(factory);
-}
-
-void TKestrelIndexManager::BuildIndexes() {
+void TKestrelIndexManager::OpenIndexes() {
   indexes_.clear();
   for (int i = 0; i < defs_.Count(); ++i) {
-    BuildIndex(*defs_.Items(i));
+    OpenIndex(*defs_.Items(i));
   }
 }
 
-TKestrelTableIndex& TKestrelIndexManager::BuildIndex(const TKestrelIndexDef& def) {
+TKestrelTableIndex& TKestrelIndexManager::OpenIndex(TKestrelIndexDef& def) {
+  if (!factory_) {
+    throw EKestrelException("Cannot create index '%s'. No index factory is installed", {def.Name},
+                            20105);
+  }
+  std::unique_ptr<TKestrelTableIndex> index = factory_(def, table_);
   auto& slot = indexes_[def.ObjectID];
-  slot = IndexFactory() ? IndexFactory()(def, table_)
-                        : std::make_unique<TKestrelScanIndex>(def, table_);
+  slot = std::move(index);
   return *slot;
 }
 
@@ -147,28 +111,71 @@ TKestrelTableIndex* TKestrelIndexManager::Index(int32_t objectID) const {
   return it == indexes_.end() ? nullptr : it->second.get();
 }
 
-void TKestrelIndexManager::InsertRecord(const uint8_t* record, TKestrelRecordID id) {
-  for (auto& [objectID, index] : indexes_) {
-    index->InsertKey(record, id);
+TKestrelTableIndex& TKestrelIndexManager::IndexByID(int32_t objectID) const {
+  TKestrelTableIndex* index = Index(objectID);
+  if (index == nullptr) {
+    throw EKestrelException("Index not found", 20018);
+  }
+  return *index;
+}
+
+namespace {
+
+// Changes every index in order; when one fails, the indexes already changed
+// are changed back (their own errors dropped) and the first error goes on.
+template <typename Indexes, typename Change, typename Undo>
+void ChangeEveryIndex(Indexes& indexes, Change change, Undo undo) {
+  auto it = indexes.begin();
+  try {
+    for (; it != indexes.end(); ++it) {
+      change(*it->second);
+    }
+  } catch (...) {
+    for (auto done = indexes.begin(); done != it; ++done) {
+      try {
+        undo(*done->second);
+      } catch (...) {
+        // The first error is the one to report.
+      }
+    }
+    throw;
   }
 }
 
-void TKestrelIndexManager::UpdateRecord(const uint8_t* oldRecord, const uint8_t* newRecord,
+}  // namespace
+
+void TKestrelIndexManager::InsertRecord(int32_t session, const uint8_t* record,
                                         TKestrelRecordID id) {
-  for (auto& [objectID, index] : indexes_) {
-    index->UpdateKey(oldRecord, newRecord, id);
-  }
+  ChangeEveryIndex(
+      indexes_, [&](TKestrelTableIndex& index) { index.InsertKey(session, record, id); },
+      [&](TKestrelTableIndex& index) { index.DeleteKey(session, record, id); });
 }
 
-void TKestrelIndexManager::DeleteRecord(const uint8_t* record, TKestrelRecordID id) {
-  for (auto& [objectID, index] : indexes_) {
-    index->DeleteKey(record, id);
-  }
+void TKestrelIndexManager::UpdateRecord(int32_t session, const uint8_t* oldRecord,
+                                        const uint8_t* newRecord, TKestrelRecordID id) {
+  ChangeEveryIndex(
+      indexes_,
+      [&](TKestrelTableIndex& index) { index.UpdateKey(session, oldRecord, newRecord, id); },
+      [&](TKestrelTableIndex& index) { index.UpdateKey(session, newRecord, oldRecord, id); });
 }
 
-void TKestrelIndexManager::Clear() {
+void TKestrelIndexManager::DeleteRecord(int32_t session, const uint8_t* record,
+                                        TKestrelRecordID id) {
+  ChangeEveryIndex(
+      indexes_, [&](TKestrelTableIndex& index) { index.DeleteKey(session, record, id); },
+      [&](TKestrelTableIndex& index) { index.InsertKey(session, record, id); });
+}
+
+void TKestrelIndexManager::Clear(int32_t session) {
   for (auto& [objectID, index] : indexes_) {
-    index->Clear();
+    index->DropPages(session);
+  }
+  CommitPages(session);
+}
+
+void TKestrelIndexManager::CommitPages(int32_t session) {
+  for (auto& [objectID, index] : indexes_) {
+    index->CommitPages(session);
   }
 }
 
@@ -209,7 +216,9 @@ int64_t TKestrelSequenceManager::LastValue(int32_t sequenceID, int64_t sessionID
 // Table data.
 
 TKestrelTableData::TKestrelTableData(TKestrelDatabaseData& database, std::string tableName)
-    : database_(database), tableName_(std::move(tableName)), indexes_(*this) {}
+    : database_(database),
+      tableName_(std::move(tableName)),
+      indexes_(*this, database.IndexFactory()) {}
 
 TKestrelTableData::~TKestrelTableData() {
   for (uint8_t*& block : blobBlocks_) {
@@ -248,7 +257,7 @@ void TKestrelTableData::CreateTable(const TKestrelFieldDefs& fields,
   InstallConstraints(constraints);
   CreateAutoIncSequences();
   records_ = CreateRecordManager(fields_.RecordSize());
-  indexes_.BuildIndexes();
+  indexes_.OpenIndexes();
 }
 
 void TKestrelTableData::InstallFields(const TKestrelFieldDefs& fields) {
@@ -389,10 +398,12 @@ void TKestrelTableData::DropRecords() {
     }
   }
   records_->EmptyRecords();
-  indexes_.Clear();
+  indexes_.Clear(kMaintenanceSession);
+  ReleaseIndexMemory();
 }
 
-void TKestrelTableData::DeleteVisibleRecords(const std::vector<TKestrelRecordID>* visible) {
+void TKestrelTableData::DeleteVisibleRecords(const std::vector<TKestrelRecordID>* visible,
+                                             int32_t session) {
   std::lock_guard guard(lock_);
   const int64_t stored = GetRecordCount();
   const int64_t seen = visible == nullptr ? stored : static_cast<int64_t>(visible->size());
@@ -404,7 +415,7 @@ void TKestrelTableData::DeleteVisibleRecords(const std::vector<TKestrelRecordID>
     return;
   }
   for (const TKestrelRecordID id : *visible) {
-    DeleteRecord(id);
+    DeleteRecord(id, session);
   }
 }
 
@@ -419,6 +430,7 @@ void TKestrelTableData::AddIndex(const TKestrelIndexDef& index) {
   def->ObjectID = NewObjectID();
   def->RootPageNo = -1;
   TKestrelIndexDef& added = *static_cast<TKestrelIndexDef*>(defs.Add(std::move(def)));
+  TKestrelTableIndex* built = nullptr;
   try {
     std::unique_ptr<TKestrelConstraintDef> constraint = ConstraintForIndex(added);
     if (constraint != nullptr) {
@@ -426,22 +438,36 @@ void TKestrelTableData::AddIndex(const TKestrelIndexDef& index) {
       constraint->TableReference.Name = tableName_;
       ResolveConstraint(*constraint);
     }
-    TKestrelTableIndex& built = indexes_.BuildIndex(added);
+    built = &indexes_.OpenIndex(added);
     if (records_ != nullptr) {
+      // Every stored record must pass the new constraint against the
+      // records before it, as if it were inserted now.
       std::vector<uint8_t> record(static_cast<std::size_t>(records_->RecordSize()));
       TKestrelRecordRequest request;
       request.Direction = TKestrelNavigation::kNext;
       request.AtBeginning = true;
       request.Buffer = record.data();
       while (records_->GetRecord(request) == TKestrelNavigationResult::kFound) {
-        built.InsertKey(record.data(), request.RecordID);
+        if (constraint != nullptr) {
+          CheckConstraint(*constraint, record.data(), request.RecordID, true, kMaintenanceSession);
+        }
+        built->InsertKey(kMaintenanceSession, record.data(), request.RecordID);
       }
     }
+    built->CommitPages(kMaintenanceSession);
     if (constraint != nullptr) {
       constraints_.Add(std::move(constraint));
     }
   } catch (...) {
-    indexes_.DropIndex(added.ObjectID);
+    if (built != nullptr) {
+      try {
+        built->DropPages(kMaintenanceSession);
+        built->CommitPages(kMaintenanceSession);
+      } catch (...) {
+        // The first error is the one to report.
+      }
+    }
+    indexes_.CloseIndex(added.ObjectID);
     defs.Delete(defs.IndexOfID(added.ObjectID));
     throw;
   }
@@ -455,6 +481,10 @@ bool TKestrelTableData::DropIndex(const std::string& indexName) {
     return false;
   }
   const int32_t objectID = defs.Items(position)->ObjectID;
+  if (TKestrelTableIndex* index = indexes_.Index(objectID)) {
+    index->DropPages(kMaintenanceSession);
+    index->CommitPages(kMaintenanceSession);
+  }
   for (int i = 0; i < constraints_.Count(); ++i) {
     const TKestrelConstraintDef& constraint = *constraints_.Items(i);
     const bool keyed = constraint.ConstraintType() == kConstraintPrimary ||
@@ -464,15 +494,15 @@ bool TKestrelTableData::DropIndex(const std::string& indexName) {
       break;
     }
   }
-  if (TKestrelTableIndex* index = indexes_.Index(objectID)) {
-    index->Clear();
-  }
-  indexes_.DropIndex(objectID);
+  indexes_.CloseIndex(objectID);
   defs.Delete(position);
   return true;
 }
 
 void TKestrelTableData::OpenClient(TKestrelTableClient* client) {
+  // Database before table: a table cannot leave its database while a
+  // client is being registered.
+  std::lock_guard databaseGuard(database_.Lock());
   std::lock_guard guard(lock_);
   clients_.push_back(client);
 }
@@ -512,6 +542,11 @@ void TKestrelTableData::InitRecord(uint8_t* buffer, bool newRecord, bool forWrit
     if (value.IsNull()) {
       continue;
     }
+    if (IsBlobStorageType(field.StorageType())) {
+      // A default BLOB value gets a block of its own, owned by the buffer.
+      WriteBlob(buffer, i, DefaultBlobValue(field, value));
+      continue;
+    }
     uint8_t* target = buffer + field.DataOffset();
     const int32_t n = std::min(value.Size(), field.DataSize());
     std::memcpy(target, value.Data(), static_cast<std::size_t>(n));
@@ -549,24 +584,37 @@ void TKestrelTableData::InitRecord(uint8_t* buffer, bool newRecord, bool forWrit
   }
 }
 
-void TKestrelTableData::CheckConstraints(const uint8_t* buffer, TKestrelRecordID id,
-                                         bool inserting) const {
+void TKestrelTableData::CheckConstraints(const uint8_t* buffer, TKestrelRecordID id, bool inserting,
+                                         int32_t session) {
   std::lock_guard guard(lock_);
   for (int i = 0; i < constraints_.Count(); ++i) {
-    CheckConstraint(*constraints_.Items(i), buffer, id, inserting);
+    CheckConstraint(*constraints_.Items(i), buffer, id, inserting, session);
   }
 }
 
+const uint8_t* TKestrelTableData::StoredRecord(TKestrelRecordID id) {
+  stored_.resize(static_cast<std::size_t>(records_->RecordSize()));
+  TKestrelRecordRequest request;
+  request.RecordID = id;
+  request.Buffer = stored_.data();
+  if (records_->GetRecord(request) != TKestrelNavigationResult::kFound) {
+    return nullptr;
+  }
+  return stored_.data();
+}
+
 void TKestrelTableData::CheckConstraint(const TKestrelConstraintDef& constraint,
-                                        const uint8_t* buffer, TKestrelRecordID id,
-                                        bool inserting) const {
+                                        const uint8_t* buffer, TKestrelRecordID id, bool inserting,
+                                        int32_t session) {
   const auto duplicate = [&] {
     TKestrelTableIndex* index = indexes_.Index(constraint.TargetReference.ObjectID);
     if (index == nullptr) {
       throw EKestrelException("Index '%s' not found", {constraint.TargetReference.Name},
                               constraint.ConstraintType() == kConstraintPrimary ? 30325 : 30326);
     }
-    return index->HasDuplicate(buffer, id, !inserting);
+    const uint8_t* stored = inserting || records_ == nullptr ? nullptr : StoredRecord(id);
+    return stored != nullptr ? !index->IsUpdateUnique(session, stored, buffer)
+                             : !index->IsKeyUnique(session, buffer);
   };
   switch (constraint.ConstraintType()) {
     case kConstraintPrimary: {
@@ -636,7 +684,16 @@ void TKestrelTableData::CheckConstraint(const TKestrelConstraintDef& constraint,
   }
 }
 
-bool TKestrelTableData::InsertRecord(uint8_t* buffer, TKestrelRecordID& id) {
+void TKestrelTableData::MarkBlobsOwnedByBuffer(uint8_t* buffer) {
+  for (int i = 0; i < fields_.Count() && hasBlobs_; ++i) {
+    const TKestrelFieldDef& field = *fields_.Items(i);
+    if (IsBlobStorageType(field.StorageType()) && !IsFieldNull(buffer, i)) {
+      SetBlobMarker(buffer + field.DataOffset(), kBlobOwnedByBuffer);
+    }
+  }
+}
+
+bool TKestrelTableData::InsertRecord(uint8_t* buffer, TKestrelRecordID& id, int32_t session) {
   std::lock_guard guard(lock_);
   if (records_ == nullptr) {
     throw EKestrelException("Nil pointer occured", 10392);
@@ -653,11 +710,27 @@ bool TKestrelTableData::InsertRecord(uint8_t* buffer, TKestrelRecordID& id) {
     return false;
   }
   std::memcpy(buffer, stored.data(), stored.size());
-  indexes_.InsertRecord(buffer, id);
+  try {
+    indexes_.InsertRecord(session, buffer, id);
+  } catch (...) {
+    // The record goes again; its BLOB blocks are the buffer's once more.
+    records_->DeleteRecord(id);
+    MarkBlobsOwnedByBuffer(buffer);
+    indexes_.CommitPages(session);
+    throw;
+  }
+  indexes_.CommitPages(session);
   return true;
 }
 
-bool TKestrelTableData::UpdateRecord(uint8_t* buffer, TKestrelRecordID id) {
+bool TKestrelTableData::PostRecord(uint8_t* buffer, TKestrelRecordID& id, bool inserting,
+                                   int32_t session) {
+  std::lock_guard guard(lock_);
+  CheckConstraints(buffer, id, inserting, session);
+  return inserting ? InsertRecord(buffer, id, session) : UpdateRecord(buffer, id, session);
+}
+
+bool TKestrelTableData::UpdateRecord(uint8_t* buffer, TKestrelRecordID id, int32_t session) {
   std::lock_guard guard(lock_);
   if (records_ == nullptr) {
     throw EKestrelException("Nil pointer occured", 10393);
@@ -692,18 +765,28 @@ bool TKestrelTableData::UpdateRecord(uint8_t* buffer, TKestrelRecordID id) {
       SetBlobMarker(stored.data() + field.DataOffset(), kBlobOwnedByRecord);
     }
   }
+  // The indexes change first: a failing one leaves record and indexes as
+  // they were.
+  try {
+    indexes_.UpdateRecord(session, old.data(), stored.data(), id);
+  } catch (...) {
+    indexes_.CommitPages(session);
+    throw;
+  }
   if (!records_->UpdateRecord(stored.data(), id)) {
+    indexes_.UpdateRecord(session, stored.data(), old.data(), id);
+    indexes_.CommitPages(session);
     return false;
   }
+  indexes_.CommitPages(session);
   for (const uint32_t handle : replaced) {
     FreeBlobBlock(handle);
   }
   std::memcpy(buffer, stored.data(), stored.size());
-  indexes_.UpdateRecord(old.data(), buffer, id);
   return true;
 }
 
-bool TKestrelTableData::DeleteRecord(TKestrelRecordID id) {
+bool TKestrelTableData::DeleteRecord(TKestrelRecordID id, int32_t session) {
   std::lock_guard guard(lock_);
   if (records_ == nullptr) {
     throw EKestrelException("Nil pointer occured", 10394);
@@ -712,12 +795,22 @@ bool TKestrelTableData::DeleteRecord(TKestrelRecordID id) {
   TKestrelRecordRequest request;
   request.RecordID = id;
   request.Buffer = old.data();
-  if (records_->GetRecord(request) != TKestrelNavigationResult::kFound ||
-      !records_->DeleteRecord(id)) {
+  if (records_->GetRecord(request) != TKestrelNavigationResult::kFound) {
     return false;
   }
+  try {
+    indexes_.DeleteRecord(session, old.data(), id);
+  } catch (...) {
+    indexes_.CommitPages(session);
+    throw;
+  }
+  if (!records_->DeleteRecord(id)) {
+    indexes_.InsertRecord(session, old.data(), id);
+    indexes_.CommitPages(session);
+    return false;
+  }
+  indexes_.CommitPages(session);
   FreeRecordBlobs(old.data());
-  indexes_.DeleteRecord(old.data(), id);
   for (TKestrelTableClient* client : clients_) {
     client->RecordDeleted(id);
   }
@@ -927,7 +1020,9 @@ int64_t TKestrelTableData::LiveBlobBlocks() const {
 
 TKestrelMemoryTableData::TKestrelMemoryTableData(TKestrelDatabaseData& database,
                                                  std::string tableName, int32_t allocBy)
-    : TKestrelTableData(database, std::move(tableName)), allocBy_(allocBy > 0 ? allocBy : 1000) {}
+    : TKestrelTableData(database, std::move(tableName)),
+      allocBy_(allocBy > 0 ? allocBy : 1000),
+      pages_(database.Memory()) {}
 
 TKestrelMemoryTableData::~TKestrelMemoryTableData() = default;
 
@@ -944,7 +1039,8 @@ TKestrelTemporaryTableData::TKestrelTemporaryTableData(TKestrelDatabaseData& dat
                                                        TKestrelSpillStreamFactory spill)
     : TKestrelTableData(database, std::move(tableName)),
       threshold_(threshold),
-      spill_(std::move(spill)) {}
+      spill_(spill),
+      pages_(database.Memory(), std::nullopt, std::move(spill)) {}
 
 TKestrelTemporaryTableData::~TKestrelTemporaryTableData() = default;
 

@@ -16,11 +16,17 @@
 // value length, then the stored bytes (the compressed stream's contents, or
 // the raw value when the field is not compressed).
 //
-// Indexes are reached only through TKestrelTableIndex: insert, update and
-// delete hand every index the record, and the key checks ask the index for
-// duplicates. Until B-tree indexes are plugged in through
-// TKestrelIndexManager::SetIndexFactory, a scanning index answers the
-// duplicate questions by walking the records.
+// Indexes are reached only through TKestrelTableIndex (table_index.h),
+// made by the index factory the database hands its tables (the B-tree's,
+// btree/btree_index.h): insert, update and delete hand every index the
+// record, and the key checks ask the index for duplicates.
+//
+// Record operations name the session they work for; the table commits the
+// session's index pages when the operation ends, and a failed one is
+// undone first (the stored record taken back, the indexes changed back).
+// PostRecord checks the constraints and stores the record under one hold
+// of the table lock, so that two sessions cannot both pass a uniqueness
+// check for the same key.
 
 #include <cstdint>
 #include <functional>
@@ -36,8 +42,11 @@
 #include "kestrel/storage/dictionary/dictionary_indexes.h"
 #include "kestrel/storage/dictionary/sequences.h"
 #include "kestrel/storage/memory_manager.h"
+#include "kestrel/storage/pages/page_manager_memory.h"
+#include "kestrel/storage/pages/page_manager_temporary.h"
 #include "kestrel/storage/records/record_manager.h"
 #include "kestrel/storage/records/record_manager_temporary.h"
+#include "kestrel/storage/records/table_index.h"
 #include "kestrel/storage/streams/local_blob_stream.h"
 
 namespace kestrel {
@@ -56,48 +65,47 @@ class TKestrelTableClient {
   virtual void RecordDeleted(TKestrelRecordID id) = 0;
 };
 
-// One index of a table as the record operations see it.
-class TKestrelTableIndex {
- public:
-  virtual ~TKestrelTableIndex() = default;
-  virtual void InsertKey(const uint8_t* record, TKestrelRecordID id) = 0;
-  virtual void UpdateKey(const uint8_t* oldRecord, const uint8_t* newRecord,
-                         TKestrelRecordID id) = 0;
-  virtual void DeleteKey(const uint8_t* record, TKestrelRecordID id) = 0;
-  // Whether a stored record other than `self` (when hasSelf) has the key of
-  // record.
-  virtual bool HasDuplicate(const uint8_t* record, TKestrelRecordID self, bool hasSelf) = 0;
-  // All keys go; the index pages are released.
-  virtual void Clear() = 0;
-};
-
 using TKestrelTableIndexFactory = std::function<std::unique_ptr<TKestrelTableIndex>(
-    const TKestrelIndexDef& index, TKestrelTableData& table)>;
+    TKestrelIndexDef& index, TKestrelTableData& table)>;
 
-// The index definitions of a table and one index object per definition.
+// The index definitions of a table and one index object per definition,
+// made by the table's index factory. An index keeps a reference to its
+// definition (it updates RootPageNo); definitions are therefore replaced
+// only together with their index objects.
 class TKestrelIndexManager {
  public:
-  explicit TKestrelIndexManager(TKestrelTableData& table) : table_(table) {}
+  TKestrelIndexManager(TKestrelTableData& table, TKestrelTableIndexFactory factory)
+      : table_(table), factory_(std::move(factory)) {}
 
   TKestrelIndexDefs& IndexDefs() { return defs_; }
   const TKestrelIndexDefs& IndexDefs() const { return defs_; }
-  // The factory for every index built from now on (the B-tree's).
-  static void SetIndexFactory(TKestrelTableIndexFactory factory);
-  // Builds the index objects of every definition.
-  void BuildIndexes();
-  // Builds the index object of one definition and returns it.
-  TKestrelTableIndex& BuildIndex(const TKestrelIndexDef& def);
+  const TKestrelTableIndexFactory& IndexFactory() const { return factory_; }
+  void SetIndexFactory(TKestrelTableIndexFactory factory) { factory_ = std::move(factory); }
+  // Opens the index objects of every definition.
+  void OpenIndexes();
+  // Opens the index object of one definition and returns it. Without a
+  // factory: "Cannot create index '%s'. No index factory is installed"
+  // (20105).
+  TKestrelTableIndex& OpenIndex(TKestrelIndexDef& def);
   // Drops the index object of a definition.
-  void DropIndex(int32_t objectID) { indexes_.erase(objectID); }
+  void CloseIndex(int32_t objectID) { indexes_.erase(objectID); }
   TKestrelTableIndex* Index(int32_t objectID) const;
+  // "Index not found" (20018) for an unknown identifier.
+  TKestrelTableIndex& IndexByID(int32_t objectID) const;
 
-  void InsertRecord(const uint8_t* record, TKestrelRecordID id);
-  void UpdateRecord(const uint8_t* oldRecord, const uint8_t* newRecord, TKestrelRecordID id);
-  void DeleteRecord(const uint8_t* record, TKestrelRecordID id);
-  void Clear();
+  // Each keeps every index or none: when one index fails, the indexes
+  // already changed are changed back before the error goes on.
+  void InsertRecord(int32_t session, const uint8_t* record, TKestrelRecordID id);
+  void UpdateRecord(int32_t session, const uint8_t* oldRecord, const uint8_t* newRecord,
+                    TKestrelRecordID id);
+  void DeleteRecord(int32_t session, const uint8_t* record, TKestrelRecordID id);
+  // Every index loses its pages.
+  void Clear(int32_t session);
+  void CommitPages(int32_t session);
 
  private:
   TKestrelTableData& table_;
+  TKestrelTableIndexFactory factory_;
   TKestrelIndexDefs defs_;
   std::map<int32_t, std::unique_ptr<TKestrelTableIndex>> indexes_;
 };
@@ -138,6 +146,7 @@ struct TKestrelBlobValue {
 
 class TKestrelTableData {
  public:
+  // The table's indexes come from the database's index factory.
   TKestrelTableData(TKestrelDatabaseData& database, std::string tableName);
   virtual ~TKestrelTableData();
   TKestrelTableData(const TKestrelTableData&) = delete;
@@ -152,6 +161,8 @@ class TKestrelTableData {
   const TKestrelConstraintDefs& ConstraintDefs() const { return constraints_; }
   TKestrelIndexManager& IndexManager() { return indexes_; }
   TKestrelSequenceManager& SequenceManager() { return sequences_; }
+  // The page manager of the table's indexes.
+  virtual TKestrelPageManager& PageManager() = 0;
   TKestrelBaseRecordManager* RecordManager() const { return records_.get(); }
   bool HasBlobs() const { return hasBlobs_; }
   // "Invalid record size = 0" (10124) before the table is created.
@@ -173,13 +184,14 @@ class TKestrelTableData {
   // More records than the table holds raise "Invalid record count = %d.
   // Limit is %d" (11311); all of them empty the table; fewer are deleted one
   // by one with their index keys.
-  void DeleteVisibleRecords(const std::vector<TKestrelRecordID>* visible);
+  void DeleteVisibleRecords(const std::vector<TKestrelRecordID>* visible, int32_t session);
 
   // An index on the existing table, numbered, filled with the stored
-  // records' keys; a unique or primary index also adds its constraint.
+  // records' keys; a unique or primary index also adds its constraint,
+  // which every stored record must pass (else its error, and no index).
   void AddIndex(const TKestrelIndexDef& index);
-  // Drops the index and the first primary-key or unique constraint backed
-  // by it; false when no index has the name.
+  // Drops the index (its pages too) and the first primary-key or unique
+  // constraint backed by it; false when no index has the name.
   bool DropIndex(const std::string& indexName);
 
   void OpenClient(TKestrelTableClient* client);
@@ -191,11 +203,16 @@ class TKestrelTableData {
   // the defaults, then (newRecord) the auto-increment values.
   void InitRecord(uint8_t* buffer, bool newRecord, bool forWriting, int64_t sessionID = 0);
   // Raises the first failing constraint's error.
-  void CheckConstraints(const uint8_t* buffer, TKestrelRecordID id, bool inserting) const;
-  // False when the record manager refuses.
-  bool InsertRecord(uint8_t* buffer, TKestrelRecordID& id);
-  bool UpdateRecord(uint8_t* buffer, TKestrelRecordID id);
-  bool DeleteRecord(TKestrelRecordID id);
+  void CheckConstraints(const uint8_t* buffer, TKestrelRecordID id, bool inserting,
+                        int32_t session);
+  // False when the record manager refuses. An index that fails undoes the
+  // operation and its error goes on.
+  bool InsertRecord(uint8_t* buffer, TKestrelRecordID& id, int32_t session);
+  bool UpdateRecord(uint8_t* buffer, TKestrelRecordID id, int32_t session);
+  bool DeleteRecord(TKestrelRecordID id, int32_t session);
+  // The constraint check and the insert (or the update of the record id)
+  // under one hold of the table lock.
+  bool PostRecord(uint8_t* buffer, TKestrelRecordID& id, bool inserting, int32_t session);
   int64_t GetRecordCount() const;
 
   // BLOB values of a record buffer. OpenBlob gives the stored value (empty
@@ -226,8 +243,11 @@ class TKestrelTableData {
 
  protected:
   virtual std::unique_ptr<TKestrelBaseRecordManager> CreateRecordManager(int32_t recordSize) = 0;
-  // Frees every BLOB block of every stored record and empties the records.
+  // Frees every BLOB block of every stored record, empties the records and
+  // drops the index pages.
   void DropRecords();
+  // Gives back the page memory of indexes that hold no pages any more.
+  virtual void ReleaseIndexMemory() {}
 
  private:
   void InstallFields(const TKestrelFieldDefs& fields);
@@ -236,7 +256,13 @@ class TKestrelTableData {
   void ResolveConstraint(TKestrelConstraintDef& constraint);
   void CreateAutoIncSequences();
   void CheckConstraint(const TKestrelConstraintDef& constraint, const uint8_t* buffer,
-                       TKestrelRecordID id, bool inserting) const;
+                       TKestrelRecordID id, bool inserting, int32_t session);
+  // The stored image of a record into the table's second scratch buffer;
+  // nullptr when it does not exist.
+  const uint8_t* StoredRecord(TKestrelRecordID id);
+  // The markers of a buffer whose insert was undone: its blocks are the
+  // buffer's again.
+  void MarkBlobsOwnedByBuffer(uint8_t* buffer);
   void FreeRecordBlobs(const uint8_t* record);
   uint32_t BlobHandle(const uint8_t* buffer, int fieldNo) const;
   void FreeBlobBlock(uint32_t handle);
@@ -265,6 +291,7 @@ class TKestrelTableData {
   std::vector<uint8_t*> blobBlocks_;  // by handle - 1; null when free
   std::vector<uint32_t> freeHandles_;
   std::vector<uint8_t> scratch_;  // the image being inserted, under the lock
+  std::vector<uint8_t> stored_;   // a stored image being looked at, under the lock
 };
 
 class TKestrelMemoryTableData : public TKestrelTableData {
@@ -272,12 +299,15 @@ class TKestrelMemoryTableData : public TKestrelTableData {
   TKestrelMemoryTableData(TKestrelDatabaseData& database, std::string tableName, int32_t allocBy);
   ~TKestrelMemoryTableData() override;
   int32_t AllocBy() const { return allocBy_; }
+  TKestrelPageManager& PageManager() override { return pages_; }
 
  protected:
   std::unique_ptr<TKestrelBaseRecordManager> CreateRecordManager(int32_t recordSize) override;
+  void ReleaseIndexMemory() override { pages_.ReleaseMemory(); }
 
  private:
   int32_t allocBy_;
+  TKestrelMemoryPageManager pages_;
 };
 
 // Result sets and work tables: records are appended and never changed.
@@ -288,6 +318,7 @@ class TKestrelTemporaryTableData : public TKestrelTableData {
                              std::optional<int64_t> threshold = std::nullopt,
                              TKestrelSpillStreamFactory spill = nullptr);
   ~TKestrelTemporaryTableData() override;
+  TKestrelPageManager& PageManager() override { return pages_; }
 
  protected:
   std::unique_ptr<TKestrelBaseRecordManager> CreateRecordManager(int32_t recordSize) override;
@@ -295,6 +326,7 @@ class TKestrelTemporaryTableData : public TKestrelTableData {
  private:
   std::optional<int64_t> threshold_;
   TKestrelSpillStreamFactory spill_;
+  TKestrelTemporaryPageManager pages_;
 };
 
 // The typed value of a field in a record buffer, borrowing the buffer; a

@@ -8,20 +8,12 @@
 #include <string>
 
 #include "kestrel/storage/kestrel_exception.h"
+#include "kestrel/storage/tests/kestrel_test_util.h"
 
 namespace kestrel {
 namespace {
 
-template <typename F>
-void ExpectKestrelError(F&& action, const std::string& text, int code) {
-  try {
-    action();
-    ADD_FAILURE() << "no error, expected: " << text;
-  } catch (const EKestrelException& e) {
-    EXPECT_EQ(e.Text(), text);
-    EXPECT_EQ(e.NativeError(), code);
-  }
-}
+using test::ExpectKestrelError;
 
 TEST(MemoryManager, BlocksCarryHeaderAndTrailer) {
   TKestrelMemoryManager memory;
@@ -65,6 +57,19 @@ TEST(MemoryManager, OverrunIsReportedAfterTheBlockIsReturned) {
   ExpectKestrelError([&] { memory.Free(address); }, "Memory overrun detected", 30137);
   EXPECT_EQ(address, nullptr);
   EXPECT_EQ(memory.BytesInUse(), 0);
+}
+
+TEST(MemoryManager, ResizeChecksTheTrailingMarkerFirst) {
+  TKestrelMemoryManager memory;
+  auto* data = static_cast<uint8_t*>(memory.Allocate(8));
+  data[8] = 0;  // the trailing marker
+  void* address = data;
+  ExpectKestrelError([&] { memory.Resize(address, 64, true); }, "Memory overrun detected", 30137);
+  // The block was not moved: Free still finds it, returns it and reports it.
+  EXPECT_EQ(address, data);
+  EXPECT_EQ(memory.BytesInUse(), 8);
+  ExpectKestrelError([&] { memory.Free(address); }, "Memory overrun detected", 30137);
+  EXPECT_EQ(memory.BlockCount(), 0);
 }
 
 TEST(MemoryManager, DoubleAndForeignFreesAreRefused) {

@@ -45,11 +45,14 @@ icu::Locale UserLocale() {
   return locale;
 }
 
+icu::Locale LocaleFor(std::string_view locale) {
+  return locale.empty() ? UserLocale() : icu::Locale(std::string(locale).c_str());
+}
+
 const icu::Collator& CollatorFor(std::string_view locale, bool ignoreCase, int nativeError) {
   thread_local CollatorCache cache;
   if (!cache.ready || cache.locale != locale) {
-    const icu::Locale icuLocale =
-        locale.empty() ? UserLocale() : icu::Locale(std::string(locale).c_str());
+    const icu::Locale icuLocale = LocaleFor(locale);
     cache.caseSensitive = MakeCollator(icuLocale, false, nativeError);
     cache.ignoreCase = MakeCollator(icuLocale, true, nativeError);
     cache.locale = std::string(locale);
@@ -62,11 +65,8 @@ int Sign(UCollationResult result) {
   return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
 }
 
-}  // namespace
-
-int CollateUtf8(std::string_view left, std::string_view right, bool ignoreCase,
-                std::string_view locale, int nativeError) {
-  const icu::Collator& collator = CollatorFor(locale, ignoreCase, nativeError);
+int CompareUtf8With(const icu::Collator& collator, std::string_view left, std::string_view right,
+                    int nativeError) {
   UErrorCode status = U_ZERO_ERROR;
   const UCollationResult result = collator.compareUTF8(
       icu::StringPiece(left.data(), static_cast<int32_t>(left.size())),
@@ -77,9 +77,8 @@ int CollateUtf8(std::string_view left, std::string_view right, bool ignoreCase,
   return Sign(result);
 }
 
-int CollateUtf16(std::u16string_view left, std::u16string_view right, bool ignoreCase,
-                 std::string_view locale, int nativeError) {
-  const icu::Collator& collator = CollatorFor(locale, ignoreCase, nativeError);
+int CompareUtf16With(const icu::Collator& collator, std::u16string_view left,
+                     std::u16string_view right, int nativeError) {
   UErrorCode status = U_ZERO_ERROR;
   const UCollationResult result =
       collator.compare(left.data(), static_cast<int32_t>(left.size()), right.data(),
@@ -88,6 +87,37 @@ int CollateUtf16(std::u16string_view left, std::u16string_view right, bool ignor
     throw EKestrelException("Unknown return code: %d", {static_cast<int>(status)}, nativeError);
   }
   return Sign(result);
+}
+
+}  // namespace
+
+int CollateUtf8(std::string_view left, std::string_view right, bool ignoreCase,
+                std::string_view locale, int nativeError) {
+  return CompareUtf8With(CollatorFor(locale, ignoreCase, nativeError), left, right, nativeError);
+}
+
+int CollateUtf16(std::u16string_view left, std::u16string_view right, bool ignoreCase,
+                 std::string_view locale, int nativeError) {
+  return CompareUtf16With(CollatorFor(locale, ignoreCase, nativeError), left, right, nativeError);
+}
+
+struct TKestrelCollator::Impl {
+  std::unique_ptr<icu::Collator> collator;
+};
+
+TKestrelCollator::TKestrelCollator(std::string_view locale, bool ignoreCase, int nativeError)
+    : impl_(std::make_unique<Impl>()), nativeError_(nativeError) {
+  impl_->collator = MakeCollator(LocaleFor(locale), ignoreCase, nativeError);
+}
+
+TKestrelCollator::~TKestrelCollator() = default;
+
+int TKestrelCollator::CompareUtf8(std::string_view left, std::string_view right) const {
+  return CompareUtf8With(*impl_->collator, left, right, nativeError_);
+}
+
+int TKestrelCollator::CompareUtf16(std::u16string_view left, std::u16string_view right) const {
+  return CompareUtf16With(*impl_->collator, left, right, nativeError_);
 }
 
 }  // namespace kestrel

@@ -6,6 +6,7 @@
 
 #include "kestrel/storage/kestrel_exception.h"
 #include "kestrel/storage/values/collation.h"
+#include "kestrel/storage/values/fixed_compare.h"
 #include "kestrel/storage/values/variant.h"
 #include "platform/text.h"
 
@@ -14,24 +15,6 @@ namespace {
 
 using ST = TKestrelStorageType;
 using Code = TKestrelCompareCode;
-
-template <typename T>
-T Load(const void* data) {
-  T value;
-  std::memcpy(&value, data, sizeof value);
-  return value;
-}
-
-template <typename T>
-Code Numeric(T left, T right) {
-  if (left < right) {
-    return Code::kLess;
-  }
-  if (left > right) {
-    return Code::kGreater;
-  }
-  return Code::kEqual;  // unordered values included
-}
 
 Code FromSign(int sign) {
   return sign < 0 ? Code::kLess : sign > 0 ? Code::kGreater : Code::kEqual;
@@ -54,28 +37,13 @@ std::u16string WideText(const void* data, int32_t size, int32_t limit) {
     if (limit >= 0 && static_cast<int32_t>(text.size()) >= limit) {
       break;
     }
-    const auto unit = Load<char16_t>(bytes + i);
+    const auto unit = fixed_compare::Load<char16_t>(bytes + i);
     if (unit == 0) {
       break;
     }
     text += unit;
   }
   return text;
-}
-
-long double FloatOf(const void* data, ST type) {
-  switch (type) {
-    case ST::kSingle:
-      return Load<float>(data);
-    case ST::kFloat:
-    case ST::kCurrency:
-      return Load<double>(data);
-    default: {
-      long double value = 0;
-      std::memcpy(&value, data, 10);
-      return value;
-    }
-  }
 }
 
 Code CompareSameType(const void* left, int32_t leftSize, const void* right, int32_t rightSize,
@@ -91,39 +59,10 @@ Code CompareSameType(const void* left, int32_t leftSize, const void* right, int3
       return FromSign(CollateUtf16(WideText(left, leftSize, limit),
                                    WideText(right, rightSize, limit), caseInsensitive, locale,
                                    30046));
-    case ST::kSignedInt8:
-      return Numeric(Load<int8_t>(left), Load<int8_t>(right));
-    case ST::kSignedInt16:
-      return Numeric(Load<int16_t>(left), Load<int16_t>(right));
-    case ST::kSignedInt32:
-    case ST::kDate:
-    case ST::kTime:
-      return Numeric(Load<int32_t>(left), Load<int32_t>(right));
-    case ST::kSignedInt64:
-      return Numeric(Load<int64_t>(left), Load<int64_t>(right));
-    case ST::kUnsignedInt8:
-      return Numeric(Load<uint8_t>(left), Load<uint8_t>(right));
-    case ST::kUnsignedInt16:
-      return Numeric(Load<uint16_t>(left), Load<uint16_t>(right));
-    case ST::kUnsignedInt32:
-      return Numeric(Load<uint32_t>(left), Load<uint32_t>(right));
-    case ST::kSingle:
-    case ST::kFloat:
-    case ST::kExtended:
-    case ST::kCurrency:
-      return Numeric(FloatOf(left, type), FloatOf(right, type));
-    case ST::kDateTime: {
-      const Code days = Numeric(Load<int32_t>(left), Load<int32_t>(right));
-      if (days != Code::kEqual) {
-        return days;
-      }
-      const auto* l = static_cast<const uint8_t*>(left);
-      const auto* r = static_cast<const uint8_t*>(right);
-      return Numeric(Load<int32_t>(l + 4), Load<int32_t>(r + 4));
-    }
-    case ST::kLogical:
-      return Numeric(Load<int16_t>(left) != 0, Load<int16_t>(right) != 0);
     default:
+      if (IsFixedSizeComparable(type)) {
+        return FromSign(CompareFixedSizeValues(left, right, type));
+      }
       break;
   }
   throw EKestrelException("Unknown DataType: '%s'", {StorageTypeName(type)}, 30047);

@@ -332,6 +332,32 @@ TEST(DictionaryStream, ShortWriteNamesItsSite) {
   }
 }
 
+TEST(DictionaryStream, AConstraintNameOfTwoHundredFiftyFiveBytesCannotBeSaved) {
+  // The one-byte N = length + 1 would wrap to 0 and the file would not
+  // load again: the save stops before the constraint is written.
+  TKestrelConstraintDefNotNull constraint;
+  constraint.Name = "NN";
+  constraint.TargetReference.Name = std::string(255, 'f');
+  TKestrelMemoryStream stream;
+  EXPECT_THROW(constraint.SaveToStream(stream), ERangeError);
+  EXPECT_EQ(stream.Size(), 0);
+  constraint.TargetReference.Name = std::string(254, 'f');
+  constraint.SaveToStream(stream);
+  stream.SetPosition(0);
+  TKestrelConstraintDefNotNull loaded;
+  loaded.LoadFromStream(stream);
+  EXPECT_EQ(loaded.TargetReference.Name, std::string(254, 'f'));
+  // Four-byte lengths take it.
+  TKestrelConstraintDefUnique unique;
+  unique.TargetReference.Name = std::string(255, 'i');
+  TKestrelMemoryStream wide;
+  unique.SaveToStream(wide);
+  wide.SetPosition(0);
+  TKestrelConstraintDefUnique back;
+  back.LoadFromStream(wide);
+  EXPECT_EQ(back.TargetReference.Name, std::string(255, 'i'));
+}
+
 TEST(DictionaryStream, NameTooLongForItsLengthByteIsARangeError) {
   TKestrelIndexDef index;
   index.Name = "I";

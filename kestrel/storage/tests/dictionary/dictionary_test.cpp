@@ -13,22 +13,14 @@
 #include "kestrel/storage/dictionary/dictionary_indexes.h"
 #include "kestrel/storage/dictionary/sequences.h"
 #include "kestrel/storage/kestrel_exception.h"
+#include "kestrel/storage/tests/kestrel_test_util.h"
 
 namespace kestrel {
 namespace {
 
 using DT = TKestrelDataType;
 
-template <typename F>
-void ExpectKestrelError(F&& action, const std::string& text, int code) {
-  try {
-    action();
-    ADD_FAILURE() << "no error, expected: " << text;
-  } catch (const EKestrelException& e) {
-    EXPECT_EQ(e.Text(), text);
-    EXPECT_EQ(e.NativeError(), code);
-  }
-}
+using test::ExpectKestrelError;
 
 TEST(DefinitionLists, LookupsIgnoreLetterCase) {
   TKestrelFieldDefs fields;
@@ -171,6 +163,40 @@ TEST(RecordLayout, ErrorsOfTypesAndEmptyLists) {
   TKestrelFieldDefs empty;
   ExpectKestrelError([&] { (void)empty.RecordSize(); },
                      "Error creating table - no fields were specified", 10131);
+}
+
+TEST(RecordLayout, DeclaredSizesAreBounded) {
+  const struct {
+    DT type;
+    int32_t size;
+    const char* text;
+  } refused[] = {
+      {DT::kVarchar, -3, "Unsuported data type 'STRING(-3)'"},
+      {DT::kChar, -1, "Unsuported data type 'CHAR(-1)'"},
+      {DT::kVarchar, 0x7FFFFFFF, "Unsuported data type 'STRING(2147483647)'"},
+      {DT::kWideVarchar, 0x40000000, "Unsuported data type 'WIDESTRING(1073741824)'"},
+      {DT::kBytes, -8, "Unsuported data type 'BYTES(-8)'"},
+      {DT::kVarBytes, 0x7FFFFFFF, "Unsuported data type 'VARBYTES(2147483647)'"},
+  };
+  for (const auto& c : refused) {
+    TKestrelFieldDef field;
+    ExpectKestrelError([&] { field.SetDataType(c.type, c.size); }, c.text, 30007);
+    EXPECT_EQ(field.DataSize(), 0);
+  }
+  // Sizes of other types are not looked at; a text of size 0 holds only
+  // its terminating zero.
+  TKestrelFieldDef number;
+  number.SetDataType(DT::kInteger, -3);
+  EXPECT_EQ(number.DataSize(), 4);
+  TKestrelFieldDef empty;
+  empty.SetDataType(DT::kVarchar, 0);
+  EXPECT_EQ(empty.DataSize(), 1);
+
+  // Fields that fit one by one but not together make no record.
+  TKestrelFieldDefs fields;
+  fields.AddField("A", DT::kVarchar, 0x40000000);
+  fields.AddField("B", DT::kVarchar, 0x40000000);
+  ExpectKestrelError([&] { (void)fields.RecordSize(); }, "Invalid record size = 2147483651", 10132);
 }
 
 TEST(RecordLayout, NullBitsAreLeastSignificantFirst) {

@@ -201,6 +201,87 @@ TEST_F(MemoryRecords, SlotStateRoundTrip) {
   }
 }
 
+// A slot state: capacity, NoHoles, lowest, highest, then the bitmap.
+TKestrelMemoryStream SlotState(int32_t capacity, int32_t lowest, int32_t highest,
+                               std::vector<uint8_t> bitmap) {
+  std::vector<uint8_t> bytes;
+  const auto put32 = [&](int32_t value) {
+    for (int i = 0; i < 4; ++i) {
+      bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
+    }
+  };
+  put32(capacity);
+  bytes.push_back(0);
+  put32(lowest);
+  put32(highest);
+  bytes.insert(bytes.end(), bitmap.begin(), bitmap.end());
+  return TKestrelMemoryStream(bytes);
+}
+
+TEST(SlotStateLoad, BitsThatMeanNothingAreFreedAndDamageIsRefused) {
+  TKestrelMemoryManager memory;
+  TKestrelMemoryRecordManager records(4, 10, memory);
+  // Capacity 10, live 1 and 3; the bits above HighestID (and the padding
+  // past the capacity) are clear in the file, as uninitialised bytes may
+  // leave them.
+  TKestrelMemoryStream stream = SlotState(10, 1, 3, {0xF5, 0x00});
+  records.LoadFromStream(stream);
+  EXPECT_EQ(records.LoadedLiveSlots(), 2);
+  for (int32_t slot = 4; slot < 16; ++slot) {
+    EXPECT_FALSE(records.RecordExists({slot, 0})) << slot;
+  }
+  int32_t value = 7;
+  TKestrelRecordID id;
+  records.AddLoadedRecord(reinterpret_cast<uint8_t*>(&value), id);
+  records.AddLoadedRecord(reinterpret_cast<uint8_t*>(&value), id);
+  EXPECT_EQ(id.RecordNo, 3);
+  EXPECT_THROW(records.AddLoadedRecord(reinterpret_cast<uint8_t*>(&value), id), EKestrelException);
+  TKestrelRecordID third;
+  EXPECT_FALSE(records.RecNoToRecordID(3, third));
+
+  const struct {
+    int32_t lowest;
+    int32_t highest;
+    std::vector<uint8_t> bitmap;
+    std::string text;
+  } damaged[] = {
+      {1, 3, {0xF4, 0xFF}, "Invalid record No = 0"},  // live below LowestID
+      {1, 3, {0xFD, 0xFF}, "Invalid record No = 3"},  // HighestID not live
+      {2, 3, {0xF5, 0xFF}, "Invalid record No = 1"},  // live below LowestID
+  };
+  for (const auto& c : damaged) {
+    TKestrelMemoryStream bad = SlotState(10, c.lowest, c.highest, c.bitmap);
+    try {
+      records.LoadFromStream(bad);
+      ADD_FAILURE() << c.text;
+    } catch (const EKestrelException& e) {
+      EXPECT_EQ(e.Text(), c.text);
+      EXPECT_EQ(e.NativeError(), 10290);
+    }
+    EXPECT_EQ(records.Capacity(), 0);
+  }
+}
+
+TEST(SlotStateLoad, TheLiveSlotsMustBeTheFilesRecordCount) {
+  TKestrelMemoryManager memory;
+  TKestrelMemoryRecordManager records(4, 10, memory);
+  TKestrelMemoryStream three = SlotState(10, 0, 3, {0xF0, 0xFF});
+  try {
+    records.LoadFromStream(three, 2);
+    ADD_FAILURE();
+  } catch (const EKestrelException& e) {
+    EXPECT_EQ(e.Text(), "Invalid record count = 2. Limit is 4");
+    EXPECT_EQ(e.NativeError(), 10291);
+  }
+  three.SetPosition(0);
+  records.LoadFromStream(three, 4);
+  EXPECT_EQ(records.HighestID(), 3);
+  // A capacity the stream cannot hold is refused before it is allocated.
+  TKestrelMemoryStream huge = SlotState(0x7FFFFFF0, 0, 3, {0x0F});
+  EXPECT_THROW(records.LoadFromStream(huge), EKestrelException);
+  EXPECT_LT(memory.BytesInUse(), 1000);
+}
+
 TEST(RecordIDs, ConversionsAndComparison) {
   const TKestrelRecordID id = Int64ToRecordID((int64_t{5} << 32) | 0xFFFFFFFF);
   EXPECT_EQ(id.RecordNo, -1);

@@ -183,11 +183,11 @@ TEST(TemporaryTables, AppendOnly) {
   std::vector<uint8_t> buffer(static_cast<std::size_t>(table.RecordSize()));
   table.InitRecord(buffer.data(), true, true);
   TKestrelRecordID id;
-  ASSERT_TRUE(table.InsertRecord(buffer.data(), id));
-  ASSERT_TRUE(table.InsertRecord(buffer.data(), id));
+  ASSERT_TRUE(table.InsertRecord(buffer.data(), id, 1));
+  ASSERT_TRUE(table.InsertRecord(buffer.data(), id, 1));
   EXPECT_EQ(id.RecordNo, 1);
-  EXPECT_FALSE(table.UpdateRecord(buffer.data(), id));
-  EXPECT_FALSE(table.DeleteRecord(id));
+  EXPECT_FALSE(table.UpdateRecord(buffer.data(), id, 1));
+  EXPECT_FALSE(table.DeleteRecord(id, 1));
   EXPECT_EQ(table.GetRecordCount(), 2);
 }
 

@@ -146,7 +146,7 @@ TEST_F(TableBlob, StoredValuesSurviveTheRecordAndLeaveNoMemoryBehind) {
   Store(kPacked, Value(20000, 6));
   Store(kRaw, Value(2000, 7));
   TKestrelRecordID id;
-  ASSERT_TRUE(table_->InsertRecord(buffer_.data(), id));
+  ASSERT_TRUE(table_->InsertRecord(buffer_.data(), id, 1));
   Bytes again(buffer_.size());
   TKestrelRecordRequest request{TKestrelNavigation::kExact, id, again.data(), false, false};
   ASSERT_EQ(table_->RecordManager()->GetRecord(request), TKestrelNavigationResult::kFound);

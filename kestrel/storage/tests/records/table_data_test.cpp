@@ -11,24 +11,18 @@
 #include <string>
 #include <vector>
 
+#include "kestrel/storage/btree/btree_index.h"
 #include "kestrel/storage/kestrel_exception.h"
 #include "kestrel/storage/records/database_data.h"
+#include "kestrel/storage/tests/kestrel_test_util.h"
 
 namespace kestrel {
 namespace {
 
 using DT = TKestrelDataType;
+constexpr int32_t kSession = 1;
 
-template <typename F>
-void ExpectKestrelError(F&& action, const std::string& text, int code) {
-  try {
-    action();
-    ADD_FAILURE() << "no error, expected: " << text;
-  } catch (const EKestrelException& e) {
-    EXPECT_EQ(e.Text(), text);
-    EXPECT_EQ(e.NativeError(), code);
-  }
-}
+using test::ExpectKestrelError;
 
 class NoopClient : public TKestrelTableClient {
  public:
@@ -101,14 +95,14 @@ class Table : public ::testing::Test {
     table_->InitRecord(buffer_.data(), true, true);
     SetText("NAME", name);
     SetInteger("QTY", qty);
-    table_->CheckConstraints(buffer_.data(), {}, true);
+    table_->CheckConstraints(buffer_.data(), {}, true, kSession);
     TKestrelRecordID id;
-    EXPECT_TRUE(table_->InsertRecord(buffer_.data(), id));
+    EXPECT_TRUE(table_->InsertRecord(buffer_.data(), id, kSession));
     return id;
   }
 
   TKestrelMemoryManager memory_;
-  TKestrelMemoryDatabaseData database_{memory_};
+  TKestrelMemoryDatabaseData database_{memory_, BTreeIndexFactory()};
   TKestrelTableData* table_ = nullptr;
   std::vector<uint8_t> buffer_;
 };
@@ -199,27 +193,31 @@ TEST_F(Table, EveryConstraintFailureHasItsMessage) {
     if (c.sameID) {
       SetInteger("ID", 101);
     }
-    ExpectKestrelError([&] { table_->CheckConstraints(buffer_.data(), {}, true); }, c.text, c.code);
+    ExpectKestrelError([&] { table_->CheckConstraints(buffer_.data(), {}, true, kSession); },
+                       c.text, c.code);
   }
   // Updating the stored record with its own key is no duplicate.
   TKestrelRecordRequest request{TKestrelNavigation::kExact, {0, 0}, buffer_.data(), false, false};
   ASSERT_EQ(table_->RecordManager()->GetRecord(request), TKestrelNavigationResult::kFound);
-  table_->CheckConstraints(buffer_.data(), {0, 0}, false);
+  table_->CheckConstraints(buffer_.data(), {0, 0}, false, kSession);
 }
 
-TEST_F(Table, NullValuesPassCheckAndUniqueConstraints) {
+TEST_F(Table, ANullKeyPassesOnceAndEqualsTheNextNull) {
   Insert("a", 1);
   Insert("b", 10);
   table_->InitRecord(buffer_.data(), true, true);
   SetFieldNull(buffer_.data(), FieldNo("NAME"), true);
   SetInteger("QTY", 2);
-  table_->CheckConstraints(buffer_.data(), {}, true);
+  table_->CheckConstraints(buffer_.data(), {}, true, kSession);
   TKestrelRecordID id;
-  ASSERT_TRUE(table_->InsertRecord(buffer_.data(), id));
+  ASSERT_TRUE(table_->InsertRecord(buffer_.data(), id, kSession));
+  // A unique index holds NULL equal to NULL: a second NULL name is a
+  // duplicate.
   table_->InitRecord(buffer_.data(), true, true);
   SetFieldNull(buffer_.data(), FieldNo("NAME"), true);
   SetInteger("QTY", 2);
-  table_->CheckConstraints(buffer_.data(), {}, true);
+  ExpectKestrelError([&] { table_->CheckConstraints(buffer_.data(), {}, true, kSession); },
+                     "Constraint unique 'C_Unique$NAME' violated. Duplicate found.", 30320);
   EXPECT_EQ(table_->GetRecordCount(), 3);
 }
 
@@ -234,7 +232,7 @@ TEST_F(Table, BlobBlocksBelongToTheBufferUntilStored) {
   table_->WriteBlob(buffer_.data(), data, {0, 2, {'x', 'y'}});  // frees the first block
   EXPECT_EQ(table_->LiveBlobBlocks(), 1);
   TKestrelRecordID id;
-  ASSERT_TRUE(table_->InsertRecord(buffer_.data(), id));
+  ASSERT_TRUE(table_->InsertRecord(buffer_.data(), id, kSession));
   EXPECT_EQ(blobField[6], 0xF0);
   EXPECT_EQ(blobField[7], 0xF0);
   TKestrelBlobValue value = table_->OpenBlob(buffer_.data(), data);
@@ -246,12 +244,12 @@ TEST_F(Table, BlobBlocksBelongToTheBufferUntilStored) {
   EXPECT_EQ(table_->LiveBlobBlocks(), 1);
   table_->WriteBlob(buffer_.data(), data, {0, 1, {'z'}});
   EXPECT_EQ(table_->LiveBlobBlocks(), 2);
-  ASSERT_TRUE(table_->UpdateRecord(buffer_.data(), id));
+  ASSERT_TRUE(table_->UpdateRecord(buffer_.data(), id, kSession));
   EXPECT_EQ(table_->LiveBlobBlocks(), 1);
   EXPECT_EQ(table_->OpenBlob(buffer_.data(), data).StoredBytes, (std::vector<uint8_t>{'z'}));
-  ASSERT_TRUE(table_->DeleteRecord(id));
+  ASSERT_TRUE(table_->DeleteRecord(id, kSession));
   EXPECT_EQ(table_->LiveBlobBlocks(), 0);
-  EXPECT_FALSE(table_->DeleteRecord(id));
+  EXPECT_FALSE(table_->DeleteRecord(id, kSession));
 }
 
 TEST_F(Table, OpenClientsBlockEmptyRenameAndDelete) {
@@ -266,7 +264,7 @@ TEST_F(Table, OpenClientsBlockEmptyRenameAndDelete) {
                      "Cannot rename table 'T'. Table is open by another dataset", 10150);
   ExpectKestrelError([&] { database_.DeleteTable(*table_, &mine); },
                      "Cannot delete table 'T'. Table is open by another dataset", 20017);
-  ASSERT_TRUE(table_->DeleteRecord({0, 0}));
+  ASSERT_TRUE(table_->DeleteRecord({0, 0}, kSession));
   EXPECT_EQ(other.deleted, (std::vector<int32_t>{0}));
   table_->CloseClient(&other);
   table_->RenameTable("U", &mine);
@@ -284,9 +282,9 @@ TEST_F(Table, TheAllocatorIsEmptyAgainAfterTheTableIsDeleted) {
     SetInteger("QTY", 1 + i % 10);
     table_->WriteBlob(buffer_.data(), FieldNo("DATA"), {0, 4, {1, 2, 3, 4}});
     TKestrelRecordID id;
-    ASSERT_TRUE(table_->InsertRecord(buffer_.data(), id));
+    ASSERT_TRUE(table_->InsertRecord(buffer_.data(), id, kSession));
   }
-  table_->DeleteRecord({3, 0});
+  table_->DeleteRecord({3, 0}, kSession);
   EXPECT_GT(memory_.BytesInUse(), 0);
   EXPECT_EQ(table_->LiveBlobBlocks(), 24);
   table_->EmptyTable(nullptr);
@@ -347,13 +345,13 @@ TEST_F(Table, DeleteVisibleRecordsByTheCursorsView) {
     Insert("r" + std::to_string(i), 1);
   }
   std::vector<TKestrelRecordID> tooMany(6);
-  ExpectKestrelError([&] { table_->DeleteVisibleRecords(&tooMany); },
+  ExpectKestrelError([&] { table_->DeleteVisibleRecords(&tooMany, kSession); },
                      "Invalid record count = 6. Limit is 5", 11311);
   const std::vector<TKestrelRecordID> some = {{1, 0}, {3, 0}};
-  table_->DeleteVisibleRecords(&some);
+  table_->DeleteVisibleRecords(&some, kSession);
   EXPECT_EQ(table_->GetRecordCount(), 3);
   EXPECT_FALSE(table_->RecordManager()->RecordExists({3, 0}));
-  table_->DeleteVisibleRecords(nullptr);
+  table_->DeleteVisibleRecords(nullptr, kSession);
   EXPECT_EQ(table_->GetRecordCount(), 0);
 }
 
@@ -373,11 +371,11 @@ TEST_F(Table, IndexesAddedLaterBringAndTakeTheirConstraints) {
   table_->InitRecord(buffer_.data(), true, true);
   SetText("NAME", "b");
   SetInteger("QTY", 4);
-  ExpectKestrelError([&] { table_->CheckConstraints(buffer_.data(), {}, true); },
+  ExpectKestrelError([&] { table_->CheckConstraints(buffer_.data(), {}, true, kSession); },
                      "Constraint unique 'C_Unique$QTY' violated. Duplicate found.", 30320);
   EXPECT_TRUE(table_->DropIndex("uq"));
   EXPECT_EQ(constraints.Count(), 4);
-  table_->CheckConstraints(buffer_.data(), {}, true);
+  table_->CheckConstraints(buffer_.data(), {}, true, kSession);
   EXPECT_FALSE(table_->DropIndex("uq"));
 
   index.Columns[0]->FieldName = "MISSING";

@@ -25,13 +25,9 @@ void SetBlobMarker(uint8_t* field, uint16_t marker) {
   field[7] = static_cast<uint8_t>(marker >> 8);
 }
 
-// The stored form of a field's default BLOB value. A text default keeps
-// its characters, not the terminating zero of the value's buffer.
+// The bytes of a field's default BLOB value. A text default keeps its
+// characters, not the terminating zero of the value's buffer.
 TKestrelBlobValue DefaultBlobValue(const TKestrelFieldDef& field, const TKestrelVariant& value) {
-  if (field.BlobCompressionAlgorithm != 0) {
-    throw EKestrelException("Cannot store the default value of compressed BLOB field %s",
-                            {field.Name}, 10422);
-  }
   int32_t size = value.Size();
   const int32_t terminator = field.StorageType() == TKestrelStorageType::kMemo       ? 1
                              : field.StorageType() == TKestrelStorageType::kWideMemo ? 2
@@ -543,8 +539,7 @@ void TKestrelTableData::InitRecord(uint8_t* buffer, bool newRecord, bool forWrit
       continue;
     }
     if (IsBlobStorageType(field.StorageType())) {
-      // A default BLOB value gets a block of its own, owned by the buffer.
-      WriteBlob(buffer, i, DefaultBlobValue(field, value));
+      StoreDefaultBlob(buffer, i, DefaultBlobValue(field, value));
       continue;
     }
     uint8_t* target = buffer + field.DataOffset();
@@ -875,6 +870,22 @@ TKestrelBlobValue TKestrelTableData::OpenBlob(const uint8_t* buffer, int fieldNo
   const int32_t stored = Memory().AllocatedSize(block) - kBlobHeaderSize;
   value.StoredBytes.assign(block + kBlobHeaderSize, block + kBlobHeaderSize + stored);
   return value;
+}
+
+// A default BLOB value gets a block of its own, owned by the buffer; a
+// compressed field's default is written through its compressed stream, so
+// it is stored in the field's blocks like any value written to it.
+void TKestrelTableData::StoreDefaultBlob(uint8_t* buffer, int fieldNo,
+                                         const TKestrelBlobValue& value) {
+  if (BlobField(fieldNo).BlobCompressionAlgorithm == 0) {
+    WriteBlob(buffer, fieldNo, value);
+    return;
+  }
+  const std::unique_ptr<TKestrelLocalBLOBStream> stream =
+      OpenBlobStream(buffer, fieldNo, TKestrelBlobOpenMode::Write);
+  WriteStreamBuffer(*stream, value.StoredBytes.data(),
+                    static_cast<int32_t>(value.StoredBytes.size()), stream_site::kBlobDefaultWrite);
+  WriteBlob(buffer, fieldNo, *stream);
 }
 
 std::unique_ptr<TKestrelLocalBLOBStream> TKestrelTableData::OpenBlobStream(

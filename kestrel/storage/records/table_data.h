@@ -250,6 +250,7 @@ class TKestrelTableData {
   virtual void ReleaseIndexMemory() {}
 
  private:
+  void StoreDefaultBlob(uint8_t* buffer, int fieldNo, const TKestrelBlobValue& value);
   void InstallFields(const TKestrelFieldDefs& fields);
   void InstallIndexes(const TKestrelIndexDefs& indexes);
   void InstallConstraints(const TKestrelConstraintDefs& constraints);

@@ -37,6 +37,7 @@
 //   local BLOB stream: write / size change when read only        10650 / 10651
 //   table BLOB block: stored bytes / block count beyond limits   10652 / 10653
 //   table BLOB block: short copy into the value's stream         10654
+//   table BLOB block: short write of a compressed default value  10655
 
 namespace kestrel::stream_site {
 
@@ -83,5 +84,6 @@ inline constexpr int kReadOnlySetSize = 10651;
 inline constexpr int kBlobTooLarge = 10652;
 inline constexpr int kBlobTooManyBlocks = 10653;
 inline constexpr int kBlobCopyIn = 10654;
+inline constexpr int kBlobDefaultWrite = 10655;
 
 }  // namespace kestrel::stream_site

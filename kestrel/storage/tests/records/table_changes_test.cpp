@@ -74,16 +74,30 @@ TEST(TableChanges, ADefaultBlobValueGetsABlockOfItsOwnInEveryRecord) {
   EXPECT_EQ(table.LiveBlobBlocks(), 1);
   EXPECT_EQ(table.OpenBlob(second.data(), note).StoredBytes, hello);
 
-  // A compressed field has no stored form for its default here.
+  // A compressed field's default is stored compressed, in blocks of its own.
   TKestrelFieldDefs compressed;
-  TKestrelFieldDef* blob = compressed.AddField("DATA", DT::kBlob);
-  blob->DefaultValue.SetAsString("x");
+  TKestrelFieldDef* blob = compressed.AddField("DATA", DT::kMemo);
+  const std::string text(5000, 'x');
+  blob->DefaultValue.SetAsString(text);
   blob->BlobCompressionAlgorithm = 1;
+  blob->BlobCompressionMode = 6;
   TKestrelTableData& other = database.CreateTableData("C", 10);
   other.CreateTable(compressed, TKestrelIndexDefs(), TKestrelConstraintDefs());
   std::vector<uint8_t> record(static_cast<std::size_t>(other.RecordSize()));
-  ExpectKestrelError([&] { other.InitRecord(record.data(), true, true); },
-                     "Cannot store the default value of compressed BLOB field DATA", 10422);
+  std::vector<uint8_t> copy(record.size());
+  other.InitRecord(record.data(), true, true);
+  other.InitRecord(copy.data(), true, true);
+  const TKestrelBlobValue stored = other.OpenBlob(record.data(), 0);
+  EXPECT_EQ(stored.ValueLength, 5000);
+  EXPECT_EQ(stored.BlockCount, 1);
+  EXPECT_LT(stored.StoredBytes.size(), 1000u) << "the default is stored compressed";
+  auto stream = other.OpenBlobStream(copy.data(), 0, TKestrelBlobOpenMode::Read);
+  std::string back(5000, '\0');
+  ASSERT_EQ(stream->Read(back.data(), 5000), 5000);
+  EXPECT_EQ(back, text);
+  other.FreeBlob(record.data(), 0);
+  EXPECT_EQ(other.OpenBlob(copy.data(), 0).ValueLength, 5000) << "each record owns its block";
+  other.FreeBlob(copy.data(), 0);
 }
 
 class StoredRows : public ::testing::Test {

@@ -119,6 +119,36 @@ TKestrelVariant FieldValue(const uint8_t* record, int fieldNo, const TKestrelFie
   return value;
 }
 
+void SetFieldValue(uint8_t* record, int fieldNo, const TKestrelFieldDef& field,
+                   const TKestrelVariant& value) {
+  const TKestrelVariant* stored = &value;
+  TKestrelVariant converted;
+  if (!value.IsNull() && value.DataType() != field.StorageType()) {
+    converted = value;
+    converted.ConvertTo(field.StorageType());
+    stored = &converted;
+  }
+  uint8_t* target = record + field.DataOffset();
+  std::memset(target, 0, static_cast<std::size_t>(field.DataSize()));
+  if (stored->IsNull()) {
+    SetFieldNull(record, fieldNo, true);
+    return;
+  }
+  const int32_t n = std::min(stored->Size(), field.DataSize());
+  std::memcpy(target, stored->Data(), static_cast<std::size_t>(n));
+  // A cut text keeps its terminating zero.
+  if (stored->Size() > field.DataSize()) {
+    const TKestrelStorageType type = field.StorageType();
+    if (type == TKestrelStorageType::kWideChar || type == TKestrelStorageType::kWideString) {
+      target[n - 1] = 0;
+      target[n - 2] = 0;
+    } else if (type == TKestrelStorageType::kChar || type == TKestrelStorageType::kString) {
+      target[n - 1] = 0;
+    }
+  }
+  SetFieldNull(record, fieldNo, false);
+}
+
 // Index manager.
 
 void TKestrelIndexManager::SetIndexFactory(TKestrelTableIndexFactory factory) {
@@ -499,33 +529,9 @@ void TKestrelTableData::InitRecord(uint8_t* buffer, bool newRecord, bool forWrit
   }
   for (int i = 0; i < fields_.Count() && fields_.HasDefaultValues(); ++i) {
     const TKestrelFieldDef& field = *fields_.Items(i);
-    if (field.DefaultValue.IsNull()) {
-      continue;
+    if (!field.DefaultValue.IsNull()) {
+      SetFieldValue(buffer, i, field, field.DefaultValue);
     }
-    TKestrelVariant value = field.DefaultValue;
-    if (value.DataType() != field.StorageType()) {
-      value.ConvertTo(field.StorageType());
-    }
-    if (value.IsNull()) {
-      continue;
-    }
-    uint8_t* target = buffer + field.DataOffset();
-    const int32_t n = std::min(value.Size(), field.DataSize());
-    std::memcpy(target, value.Data(), static_cast<std::size_t>(n));
-    // A cut text keeps its terminating zero.
-    if (value.Size() > field.DataSize()) {
-      const bool wide = field.StorageType() == TKestrelStorageType::kWideChar ||
-                        field.StorageType() == TKestrelStorageType::kWideString;
-      const bool narrow = field.StorageType() == TKestrelStorageType::kChar ||
-                          field.StorageType() == TKestrelStorageType::kString;
-      if (wide) {
-        target[n - 1] = 0;
-        target[n - 2] = 0;
-      } else if (narrow) {
-        target[n - 1] = 0;
-      }
-    }
-    SetFieldNull(buffer, i, false);
   }
   if (!newRecord) {
     return;

@@ -1,5 +1,7 @@
 #include "kestrel/sql/expressions/expr_node.h"
 
+#include <cstring>
+
 #include "kestrel/storage/kestrel_exception.h"
 
 namespace kestrel {
@@ -131,6 +133,46 @@ bool IsTextOrMemoType(TKestrelStorageType type) {
 
 int32_t SizeOrDefault(int32_t size) {
   return size <= 0 ? 255 : size;
+}
+
+void LoadNumber(const uint8_t* data, TKestrelStorageType type, TKestrelNumber& number) {
+  number.Type = type;
+  if (type == ST::kSignedInt32) {
+    int32_t value = 0;
+    std::memcpy(&value, data, 4);
+    number.Integer = value;
+  } else if (type == ST::kSignedInt64) {
+    std::memcpy(&number.Integer, data, 8);
+  } else {
+    std::memcpy(&number.Real, data, 8);
+  }
+}
+
+void StoreNumber(const TKestrelNumber& number, TKestrelVariant& value) {
+  if (number.Type == ST::kSignedInt32) {
+    const auto narrow = static_cast<int32_t>(number.Integer);
+    value.SetData(&narrow, 4, true, ST::kSignedInt32);
+  } else if (number.Type == ST::kSignedInt64) {
+    value.SetData(&number.Integer, 8, true, ST::kSignedInt64);
+  } else {
+    value.SetData(&number.Real, 8, true, ST::kFloat);
+  }
+}
+
+bool TKestrelExprNode::EvaluateNumber(TKestrelNumber& number) {
+  const TKestrelVariant& value = Evaluate();
+  if (value.IsNull()) {
+    return false;
+  }
+  if (IsNumberType(value.DataType())) {
+    LoadNumber(value.Data(), value.DataType(), number);
+    return true;
+  }
+  TKestrelVariant converted = value;
+  const ST type = StaticStorageType();
+  converted.ConvertTo(IsNumberType(type) ? type : ST::kFloat);
+  LoadNumber(converted.Data(), converted.DataType(), number);
+  return true;
 }
 
 void TKestrelExprNode::Prepare() {

@@ -99,6 +99,24 @@ inline void StoreNull(TKestrelVariant& value, TKestrelStorageType type) {
   value.SetData(nullptr, 0, false, type);
 }
 
+// A native number for typed evaluation: SIGNEDINT32 and SIGNEDINT64 in
+// Integer, FLOAT in Real.
+struct TKestrelNumber {
+  TKestrelStorageType Type = TKestrelStorageType::kNone;
+  int64_t Integer = 0;
+  double Real = 0;
+};
+
+// The storage types typed evaluation works in.
+inline bool IsNumberType(TKestrelStorageType type) {
+  return type == TKestrelStorageType::kSignedInt32 || type == TKestrelStorageType::kSignedInt64 ||
+         type == TKestrelStorageType::kFloat;
+}
+// Reads a value's bytes of a number type. REQUIRES: IsNumberType(type).
+void LoadNumber(const uint8_t* data, TKestrelStorageType type, TKestrelNumber& number);
+// Writes a number into a value of its type.
+void StoreNumber(const TKestrelNumber& number, TKestrelVariant& value);
+
 class TKestrelExprNode {
  public:
   explicit TKestrelExprNode(TKestrelExprOp op = TKestrelExprOp::kNone) : Operator(op) {}
@@ -131,6 +149,10 @@ class TKestrelExprNode {
   // The storage type every evaluation is known to produce once the node is
   // bound, kNone when it depends on the row. Fast paths are chosen by it.
   virtual TKestrelStorageType StaticStorageType() const { return TKestrelStorageType::kNone; }
+  // Typed evaluation of a node whose StaticStorageType is a number type:
+  // the value as a native number, false for NULL. The base evaluates the
+  // value and reads it (converted, should it be of another type).
+  virtual bool EvaluateNumber(TKestrelNumber& number);
 
   void AddChild(std::unique_ptr<TKestrelExprNode> child) { Children.push_back(std::move(child)); }
   TKestrelExprNode& Child(std::size_t index) const { return *Children[index]; }

@@ -10,19 +10,11 @@ namespace {
 
 using ST = TKestrelStorageType;
 
-// A running result on native numbers: SIGNEDINT32 and SIGNEDINT64 in i,
-// FLOAT in d.
-struct Accumulator {
-  ST type = ST::kNone;
-  int64_t i = 0;
-  double d = 0;
-};
-
 bool IsFastType(ST type) {
-  return type == ST::kSignedInt32 || type == ST::kSignedInt64 || type == ST::kFloat;
+  return IsNumberType(type);
 }
 
-// The type two fast types combine into, as CommonStorageType has it.
+// The type two number types combine into, as CommonStorageType has it.
 ST FastCommon(ST a, ST b) {
   if (a == ST::kFloat || b == ST::kFloat) {
     return ST::kFloat;
@@ -30,28 +22,8 @@ ST FastCommon(ST a, ST b) {
   return a == ST::kSignedInt64 || b == ST::kSignedInt64 ? ST::kSignedInt64 : ST::kSignedInt32;
 }
 
-Accumulator Load(const TKestrelVariant& value) {
-  Accumulator acc;
-  acc.type = value.DataType();
-  switch (acc.type) {
-    case ST::kSignedInt32: {
-      int32_t v = 0;
-      std::memcpy(&v, value.Data(), 4);
-      acc.i = v;
-      break;
-    }
-    case ST::kSignedInt64:
-      std::memcpy(&acc.i, value.Data(), 8);
-      break;
-    default:
-      std::memcpy(&acc.d, value.Data(), 8);
-      break;
-  }
-  return acc;
-}
-
-double AsDouble(const Accumulator& acc) {
-  return acc.type == ST::kFloat ? acc.d : static_cast<double>(acc.i);
+double AsDouble(const TKestrelNumber& number) {
+  return number.Type == ST::kFloat ? number.Real : static_cast<double>(number.Integer);
 }
 
 // The double operation as the value layer does it: in long double, rounded
@@ -75,32 +47,28 @@ int64_t Wrapped(int64_t a, int64_t b, char op) {
   return static_cast<int64_t>(op == '+' ? ua + ub : ua * ub);
 }
 
-void Combine(Accumulator& acc, const Accumulator& other, char op) {
-  const ST common = FastCommon(acc.type, other.type);
+void Combine(TKestrelNumber& acc, const TKestrelNumber& other, char op) {
+  const ST common = FastCommon(acc.Type, other.Type);
   if (common == ST::kFloat) {
-    acc.d = FloatResult(AsDouble(acc), AsDouble(other), op);
+    acc.Real = FloatResult(AsDouble(acc), AsDouble(other), op);
   } else if (common == ST::kSignedInt64) {
-    acc.i = Wrapped(acc.i, other.i, op);
+    acc.Integer = Wrapped(acc.Integer, other.Integer, op);
   } else {
-    acc.i = static_cast<int32_t>(
-        static_cast<uint32_t>(static_cast<uint64_t>(Wrapped(acc.i, other.i, op))));
+    acc.Integer = static_cast<int32_t>(
+        static_cast<uint32_t>(static_cast<uint64_t>(Wrapped(acc.Integer, other.Integer, op))));
   }
-  acc.type = common;
+  acc.Type = common;
 }
 
-void Store(const Accumulator& acc, TKestrelVariant& value) {
-  switch (acc.type) {
-    case ST::kSignedInt32: {
-      const auto v = static_cast<int32_t>(acc.i);
-      value.SetData(&v, 4, true, ST::kSignedInt32);
-      break;
-    }
-    case ST::kSignedInt64:
-      value.SetData(&acc.i, 8, true, ST::kSignedInt64);
-      break;
-    default:
-      value.SetData(&acc.d, 8, true, ST::kFloat);
-      break;
+// Negation of a number type; the lowest integers overflow.
+void Negate(TKestrelNumber& number) {
+  if (number.Type == ST::kFloat) {
+    number.Real = -number.Real;
+  } else if ((number.Type == ST::kSignedInt32 && number.Integer == INT32_MIN) ||
+             (number.Type == ST::kSignedInt64 && number.Integer == INT64_MIN)) {
+    throw EIntOverflow();
+  } else {
+    number.Integer = -number.Integer;
   }
 }
 
@@ -120,7 +88,51 @@ ST WidenedForNegation(ST type) {
 
 }  // namespace
 
+void TKestrelExprNodeArithmetic::BindToOperator(TKestrelExpressionOperator& op) {
+  TKestrelExprNode::BindToOperator(op);
+  typed_ = IsNumberType(StaticStorageType());
+}
+
+void TKestrelExprNodeArithmetic::BindToCursor(TKestrelColumnSource& cursor) {
+  TKestrelExprNode::BindToCursor(cursor);
+  typed_ = IsNumberType(StaticStorageType());
+}
+
+bool TKestrelExprNodeArithmetic::EvaluateNumber(TKestrelNumber& number) {
+  if (!typed_) {
+    return TKestrelExprNode::EvaluateNumber(number);
+  }
+  if (Operator == TKestrelExprOp::kNegate) {
+    if (!Child(0).EvaluateNumber(number)) {
+      return false;
+    }
+    Negate(number);
+    return true;
+  }
+  const char op = Operator == TKestrelExprOp::kSum ? '+' : '*';
+  if (!Child(0).EvaluateNumber(number)) {
+    return false;
+  }
+  TKestrelNumber operand;
+  for (std::size_t i = 1; i < Children.size(); ++i) {
+    if (!Child(i).EvaluateNumber(operand)) {
+      return false;
+    }
+    Combine(number, operand, op);
+  }
+  return true;
+}
+
 const TKestrelVariant& TKestrelExprNodeArithmetic::Evaluate() {
+  if (typed_) {
+    TKestrelNumber number;
+    if (EvaluateNumber(number)) {
+      StoreNumber(number, Value);
+    } else {
+      StoreNull(Value, StaticStorageType());
+    }
+    return Value;
+  }
   switch (Operator) {
     case TKestrelExprOp::kSum:
       EvaluateSumOrProduct('+');
@@ -141,7 +153,7 @@ const TKestrelVariant& TKestrelExprNodeArithmetic::Evaluate() {
 }
 
 void TKestrelExprNodeArithmetic::EvaluateSumOrProduct(char op) {
-  Accumulator acc;
+  TKestrelNumber acc;
   bool fast = false;
   for (std::size_t i = 0; i < Children.size(); ++i) {
     const TKestrelVariant& operand = Child(i).Evaluate();
@@ -152,18 +164,20 @@ void TKestrelExprNodeArithmetic::EvaluateSumOrProduct(char op) {
     if (i == 0) {
       fast = IsFastType(operand.DataType());
       if (fast) {
-        acc = Load(operand);
+        LoadNumber(operand.Data(), operand.DataType(), acc);
       } else {
         Value.Assign(operand, true);
       }
       continue;
     }
     if (fast && IsFastType(operand.DataType())) {
-      Combine(acc, Load(operand), op);
+      TKestrelNumber number;
+      LoadNumber(operand.Data(), operand.DataType(), number);
+      Combine(acc, number, op);
       continue;
     }
     if (fast) {
-      Store(acc, Value);
+      StoreNumber(acc, Value);
       fast = false;
     }
     if (op == '+') {
@@ -173,7 +187,7 @@ void TKestrelExprNodeArithmetic::EvaluateSumOrProduct(char op) {
     }
   }
   if (fast) {
-    Store(acc, Value);
+    StoreNumber(acc, Value);
   }
 }
 
@@ -185,16 +199,10 @@ void TKestrelExprNodeArithmetic::EvaluateNegation() {
     return;
   }
   if (IsFastType(type)) {
-    Accumulator acc = Load(operand);
-    if (type == ST::kFloat) {
-      acc.d = -acc.d;
-    } else if ((type == ST::kSignedInt32 && acc.i == INT32_MIN) ||
-               (type == ST::kSignedInt64 && acc.i == INT64_MIN)) {
-      throw EIntOverflow();
-    } else {
-      acc.i = -acc.i;
-    }
-    Store(acc, Value);
+    TKestrelNumber number;
+    LoadNumber(operand.Data(), type, number);
+    Negate(number);
+    StoreNumber(number, Value);
     return;
   }
   Value.Assign(operand, true);

@@ -32,11 +32,18 @@ class TKestrelExprNodeArithmetic : public TKestrelExprNode {
   // A negated unsigned type is its widened signed type.
   TKestrelDataType GetDataType() const override;
   TKestrelStorageType StaticStorageType() const override;
+  void BindToOperator(TKestrelExpressionOperator& op) override;
+  void BindToCursor(TKestrelColumnSource& cursor) override;
+  // With every operand of a number type known at binding, works on native
+  // numbers throughout.
+  bool EvaluateNumber(TKestrelNumber& number) override;
 
  private:
   void EvaluateSumOrProduct(char op);
   void EvaluateNegation();
   void EvaluateQuotient();
+
+  bool typed_ = false;
 };
 
 class TKestrelExprNodeCast : public TKestrelExprNode {

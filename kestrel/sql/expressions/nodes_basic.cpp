@@ -18,6 +18,14 @@ int32_t TKestrelExprNodeConst::GetDataSize() const {
   return IsTextOrMemoType(Value.DataType()) ? std::max(Value.TextLength(), 0) : 0;
 }
 
+bool TKestrelExprNodeConst::EvaluateNumber(TKestrelNumber& number) {
+  if (Value.IsNull() || !IsNumberType(Value.DataType())) {
+    return TKestrelExprNode::EvaluateNumber(number);
+  }
+  LoadNumber(Value.Data(), Value.DataType(), number);
+  return true;
+}
+
 std::unique_ptr<TKestrelExprNodeConst> MakeTextConst(std::string_view text) {
   auto node = std::make_unique<TKestrelExprNodeConst>();
   if (text.empty()) {
@@ -103,6 +111,18 @@ const TKestrelVariant& TKestrelExprNodeField::Evaluate() {
   }
   Value.SetData(size > 0 ? data : nullptr, size, false, type);
   return Value;
+}
+
+bool TKestrelExprNodeField::EvaluateNumber(TKestrelNumber& number) {
+  if (source_ == nullptr || record_ == nullptr || !binding_.HasRecordLayout() ||
+      !IsNumberType(binding_.StorageType)) {
+    return TKestrelExprNode::EvaluateNumber(number);
+  }
+  if (IsFieldNull(record_, binding_.FieldNo)) {
+    return false;
+  }
+  LoadNumber(record_ + binding_.DataOffset, binding_.StorageType, number);
+  return true;
 }
 
 TKestrelDataType TKestrelExprNodeField::GetDataType() const {

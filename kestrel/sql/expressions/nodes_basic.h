@@ -23,6 +23,7 @@ class TKestrelExprNodeConst : public TKestrelExprNode {
   int32_t GetDataSize() const override;
   bool CanEvaluateOn(const TKestrelExpressionOperator&) const override { return true; }
   TKestrelStorageType StaticStorageType() const override { return Value.DataType(); }
+  bool EvaluateNumber(TKestrelNumber& number) override;
 };
 
 // A constant holding a text; an empty text is kept as a value (not NULL).
@@ -46,6 +47,8 @@ class TKestrelExprNodeField : public TKestrelExprNode {
   bool CanEvaluateOn(const TKestrelExpressionOperator& op) const override;
   void ResolvePseudonyms(const std::vector<TKestrelSelectListItem>& selectList) override;
   TKestrelStorageType StaticStorageType() const override;
+  // Reads a number straight from the record buffer.
+  bool EvaluateNumber(TKestrelNumber& number) override;
 
   bool IsBound() const { return source_ != nullptr; }
   const TKestrelColumnBinding& Binding() const { return binding_; }

@@ -161,7 +161,9 @@ void TKestrelExprNodeComparison::ChooseFastPath() {
   rightType_ = Child(1).StaticStorageType();
   const bool leftInteger = IsIntegerType(leftType_);
   const bool rightInteger = IsIntegerType(rightType_);
-  if (leftInteger && rightInteger) {
+  if (IsNumberType(leftType_) && IsNumberType(rightType_)) {
+    fastPath_ = FastPath::kNumber;
+  } else if (leftInteger && rightInteger) {
     // The common type of two integer types holds both exactly.
     fastPath_ = FastPath::kInteger;
   } else if ((leftType_ == ST::kFloat || leftInteger) &&
@@ -178,20 +180,40 @@ const TKestrelVariant& TKestrelExprNodeComparison::Evaluate() {
   return Value;
 }
 
+TKestrelTruth TKestrelExprNodeComparison::NullTruth(bool leftNull, bool rightNull) const {
+  if (SqlNulls) {
+    if (Operator < TKestrelExprOp::kEqual || Operator > TKestrelExprOp::kLessOrEqual) {
+      ThrowUnknownOperator(Operator, 30117);
+    }
+    return TruthOf(Operator == TKestrelExprOp::kNotEqual);
+  }
+  return TruthOfOrder(Operator, leftNull == rightNull ? 0 : leftNull ? -1 : 1);
+}
+
 TKestrelTruth TKestrelExprNodeComparison::EvaluateTruth() {
+  if (fastPath_ == FastPath::kNumber) {
+    TKestrelNumber left;
+    TKestrelNumber right;
+    const bool hasLeft = Child(0).EvaluateNumber(left);
+    const bool hasRight = Child(1).EvaluateNumber(right);
+    if (!hasLeft || !hasRight) {
+      return NullTruth(!hasLeft, !hasRight);
+    }
+    const bool integers = left.Type != ST::kFloat && right.Type != ST::kFloat;
+    const double leftReal = left.Type == ST::kFloat ? left.Real : static_cast<double>(left.Integer);
+    const double rightReal =
+        right.Type == ST::kFloat ? right.Real : static_cast<double>(right.Integer);
+    return TruthOfOrder(Operator,
+                        integers ? Order(left.Integer, right.Integer) : Order(leftReal, rightReal));
+  }
   const TKestrelVariant& left = Child(0).Evaluate();
   const TKestrelVariant& right = Child(1).Evaluate();
-  int order = 0;
   if (left.IsNull() || right.IsNull()) {
-    if (SqlNulls) {
-      if (Operator < TKestrelExprOp::kEqual || Operator > TKestrelExprOp::kLessOrEqual) {
-        ThrowUnknownOperator(Operator, 30117);
-      }
-      return TruthOf(Operator == TKestrelExprOp::kNotEqual);
-    }
-    order = left.IsNull() == right.IsNull() ? 0 : left.IsNull() ? -1 : 1;
-  } else if (fastPath_ != FastPath::kNone && left.DataType() == leftType_ &&
-             right.DataType() == rightType_) {
+    return NullTruth(left.IsNull(), right.IsNull());
+  }
+  int order = 0;
+  if (fastPath_ != FastPath::kNone && left.DataType() == leftType_ &&
+      right.DataType() == rightType_) {
     order = fastPath_ == FastPath::kInteger
                 ? Order(LoadInteger(left.Data(), leftType_), LoadInteger(right.Data(), rightType_))
                 : Order(LoadDouble(left.Data(), leftType_), LoadDouble(right.Data(), rightType_));

@@ -51,8 +51,12 @@ class TKestrelExprNodeComparison : public TKestrelExprNode {
   bool SqlNulls;
 
  private:
-  enum class FastPath : uint8_t { kNone, kInteger, kDouble };
+  // kNumber: both sides evaluate as native numbers; kInteger, kDouble: both
+  // values' bytes are read as integers or doubles.
+  enum class FastPath : uint8_t { kNone, kNumber, kInteger, kDouble };
   void ChooseFastPath();
+  // The truth when a side is NULL.
+  TKestrelTruth NullTruth(bool leftNull, bool rightNull) const;
 
   FastPath fastPath_ = FastPath::kNone;
   TKestrelStorageType leftType_ = TKestrelStorageType::kNone;

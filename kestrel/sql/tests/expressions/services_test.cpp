@@ -109,17 +109,18 @@ TEST_F(Services, SubqueryTextIsRebuiltFromItsTokens) {
 }
 
 TEST_F(Services, WithoutARunnerSubqueriesParseButDoNotRun) {
+  const auto rows = StoredRows();
   auto scalar = Condition("A = (SELECT MAX(a) FROM t)", nullptr);
   const auto& node = dynamic_cast<const TKestrelExprNodeSubQuery&>(scalar->Root()->Child(1));
   EXPECT_EQ(node.SqlText(), "SELECT MAX ( a ) FROM t");
   EXPECT_FALSE(node.HasQuery());
-  scalar->SetRecordBuffer(StoredRows()[0].data());
+  scalar->SetRecordBuffer(rows[0].data());
   const std::string unavailable =
       "10852 Subqueries are not available: no query runner is installed";
   EXPECT_EQ(ErrorOf([&] { scalar->EvaluateCondition(); }), unavailable);
   EXPECT_EQ(ErrorOf([&] { node.GetDataType(); }), unavailable);
   auto in = Condition("A NOT IN (SELECT a FROM t)", nullptr);
-  in->SetRecordBuffer(StoredRows()[0].data());
+  in->SetRecordBuffer(rows[0].data());
   EXPECT_EQ(ErrorOf([&] { in->EvaluateCondition(); }), unavailable);
   auto exists = Condition("NOT EXISTS (SELECT a FROM t)", nullptr);
   EXPECT_EQ(ErrorOf([&] { exists->EvaluateCondition(); }), unavailable);
@@ -133,13 +134,14 @@ TEST_F(Services, AScalarSubqueryRunsOnceAndNeedsExactlyOneRow) {
   EXPECT_EQ(runner.opens, 1);
   EXPECT_EQ(runner.closes, 1);
 
+  const auto rows = StoredRows();
   runner.SetRows({});
   auto none = Condition("A = (SELECT a FROM t WHERE 1 = 0)", &runner);
-  none->SetRecordBuffer(StoredRows()[0].data());
+  none->SetRecordBuffer(rows[0].data());
   EXPECT_EQ(ErrorOf([&] { none->EvaluateCondition(); }), "10848 Subquery returns no rows");
   runner.SetRows({1, 2});
   auto many = Condition("A = (SELECT a FROM t)", &runner);
-  many->SetRecordBuffer(StoredRows()[0].data());
+  many->SetRecordBuffer(rows[0].data());
   EXPECT_EQ(ErrorOf([&] { many->EvaluateCondition(); }), "10849 Subquery returns multiple rows");
 }
 

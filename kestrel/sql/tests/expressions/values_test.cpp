@@ -97,10 +97,11 @@ TEST_F(ValueExpressions, ToDateGivesATimeADateOrADateTime) {
       {"TODATE('2004-03-07 12:30', 'YYYY-MM-DD HH24:NN')", TKestrelStorageType::kDateTime},
       {"TODATE('00:30 PM', 'HH:NN AMPM')", TKestrelStorageType::kTime},
   };
+  const auto rows = StoredRows();
   for (const auto& test : cases) {
     SCOPED_TRACE(test.text);
     auto expression = ValueOf(test.text);
-    expression->SetRecordBuffer(StoredRows()[0].data());
+    expression->SetRecordBuffer(rows[0].data());
     EXPECT_EQ(expression->Evaluate(true)->DataType(), test.type);
   }
   auto pm = ValueOf("TOSTRING(TODATE('00:30 PM', 'HH:NN AMPM'), 'HH24:NN')");

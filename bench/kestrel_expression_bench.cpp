@@ -4,8 +4,8 @@
 // record by record from the table and bound through a column source, next
 // to SQLite's SELECT count(*) FROM t WHERE <the same condition> over the
 // same rows in an in-memory database, each timed as the best of five runs.
-// Also counts the heap allocations of
-// the Kestrel loops, which should be none per row. Prints figures only.
+// Also counts the heap allocations of the Kestrel loops, which should be
+// none per row. Prints figures only.
 
 #include <sqlite3.h>
 
@@ -13,35 +13,14 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "bench/bench_allocations.h"
 #include "kestrel/sql/expressions/expression.h"
 #include "kestrel/storage/records/database_data.h"
-
-namespace {
-
-uint64_t allocations = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* block = std::malloc(size == 0 ? 1 : size)) {
-    return block;
-  }
-  throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept {
-  std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-  std::free(block);
-}
 
 namespace {
 
@@ -95,6 +74,19 @@ int32_t ValueB(int i) {
 std::string ValueName(int i) {
   static const char* const kStarts[] = {"abc", "abd", "xyz", "Abc", "ab", "zzabc", "qq", "b"};
   return std::string(kStarts[i % 8]) + std::to_string(i % 997);
+}
+
+// Reads every record of the table into record, calling perRecord after each.
+template <typename PerRecord>
+void ScanRecords(kestrel::TKestrelTableData& table, std::vector<uint8_t>& record,
+                 PerRecord&& perRecord) {
+  TKestrelRecordRequest request;
+  request.Direction = TKestrelNavigation::kNext;
+  request.AtBeginning = true;
+  request.Buffer = record.data();
+  while (table.RecordManager()->GetRecord(request) == TKestrelNavigationResult::kFound) {
+    perRecord();
+  }
 }
 
 struct Shape {
@@ -177,13 +169,7 @@ int main() {
   int64_t scanned = 0;
   const double scanSeconds = Seconds([&] {
     scanned = 0;
-    TKestrelRecordRequest request;
-    request.Direction = TKestrelNavigation::kNext;
-    request.AtBeginning = true;
-    request.Buffer = record.data();
-    while (table.RecordManager()->GetRecord(request) == TKestrelNavigationResult::kFound) {
-      ++scanned;
-    }
+    ScanRecords(table, record, [&] { ++scanned; });
   });
 
   std::printf(
@@ -201,15 +187,9 @@ int main() {
     uint64_t loopAllocations = 0;
     const double kestrelSeconds = Seconds([&] {
       matches = 0;
-      TKestrelRecordRequest request;
-      request.Direction = TKestrelNavigation::kNext;
-      request.AtBeginning = true;
-      request.Buffer = record.data();
-      const uint64_t before = allocations;
-      while (table.RecordManager()->GetRecord(request) == TKestrelNavigationResult::kFound) {
-        matches += condition.EvaluateCondition() ? 1 : 0;
-      }
-      loopAllocations = allocations - before;
+      const uint64_t before = HeapAllocations();
+      ScanRecords(table, record, [&] { matches += condition.EvaluateCondition() ? 1 : 0; });
+      loopAllocations = HeapAllocations() - before;
     });
     int64_t peerMatches = 0;
     const double sqliteSeconds = Seconds([&] { peerMatches = SqliteCount(db, shape.sqlite); });

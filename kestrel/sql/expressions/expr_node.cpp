@@ -99,25 +99,6 @@ void ThrowUnknownOperator(TKestrelExprOp op, int nativeError) {
   throw EKestrelException("Unknown operator: '%s'", {OperatorName(op)}, nativeError);
 }
 
-bool IsNumericStorageType(TKestrelStorageType type) {
-  switch (type) {
-    case ST::kSignedInt8:
-    case ST::kSignedInt16:
-    case ST::kSignedInt32:
-    case ST::kSignedInt64:
-    case ST::kUnsignedInt8:
-    case ST::kUnsignedInt16:
-    case ST::kUnsignedInt32:
-    case ST::kSingle:
-    case ST::kFloat:
-    case ST::kExtended:
-    case ST::kCurrency:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool IsNarrowTextType(TKestrelStorageType type) {
   return type == ST::kChar || type == ST::kString;
 }

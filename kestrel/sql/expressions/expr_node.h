@@ -168,9 +168,6 @@ using TKestrelExprNodePtr = std::unique_ptr<TKestrelExprNode>;
 // native error code.
 [[noreturn]] void ThrowUnknownOperator(TKestrelExprOp op, int nativeError);
 
-// Whether values of the storage type are numbers: integers, floats,
-// CURRENCY.
-bool IsNumericStorageType(TKestrelStorageType type);
 // Narrow text (CHAR, STRING), wide text (WIDECHAR, WIDESTRING); text with
 // the memo types.
 bool IsNarrowTextType(TKestrelStorageType type);

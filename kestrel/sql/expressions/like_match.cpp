@@ -5,20 +5,13 @@
 
 #include "kestrel/storage/values/collation.h"
 #include "kestrel/storage/values/variant.h"
+#include "platform/text.h"
 
 namespace kestrel {
 namespace {
 
-// Length of the character at text[at].
 std::size_t CharLength(std::string_view text, std::size_t at) {
-  const auto lead = static_cast<unsigned char>(text[at]);
-  std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-  std::size_t end = at + 1;
-  while (end < text.size() && end - at < length &&
-         (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
-    ++end;
-  }
-  return end - at;
+  return platform::Utf8SequenceLength(text, at);
 }
 
 std::size_t CharLength(std::u16string_view text, std::size_t at) {

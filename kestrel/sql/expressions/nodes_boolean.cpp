@@ -13,69 +13,19 @@ namespace {
 using ST = TKestrelStorageType;
 using Code = TKestrelCompareCode;
 
-bool IsIntegerType(ST type) {
-  switch (type) {
-    case ST::kSignedInt8:
-    case ST::kSignedInt16:
-    case ST::kSignedInt32:
-    case ST::kSignedInt64:
-    case ST::kUnsignedInt8:
-    case ST::kUnsignedInt16:
-    case ST::kUnsignedInt32:
-      return true;
-    default:
-      return false;
-  }
-}
-
-template <typename T>
-T Load(const uint8_t* data) {
-  T value;
-  std::memcpy(&value, data, sizeof value);
-  return value;
-}
-
-// REQUIRES: IsIntegerType(type).
-int64_t LoadInteger(const uint8_t* data, ST type) {
-  switch (type) {
-    case ST::kSignedInt8:
-      return Load<int8_t>(data);
-    case ST::kSignedInt16:
-      return Load<int16_t>(data);
-    case ST::kSignedInt32:
-      return Load<int32_t>(data);
-    case ST::kSignedInt64:
-      return Load<int64_t>(data);
-    case ST::kUnsignedInt8:
-      return Load<uint8_t>(data);
-    case ST::kUnsignedInt16:
-      return Load<uint16_t>(data);
-    default:
-      return Load<uint32_t>(data);
-  }
-}
-
 // REQUIRES: the type is FLOAT or an integer type.
 double LoadDouble(const uint8_t* data, ST type) {
-  return type == ST::kFloat ? Load<double>(data) : static_cast<double>(LoadInteger(data, type));
+  if (type != ST::kFloat) {
+    return static_cast<double>(ReadStoredInteger(data, type));
+  }
+  double value = 0;
+  std::memcpy(&value, data, 8);
+  return value;
 }
 
 template <typename T>
 int Order(T left, T right) {
   return left < right ? -1 : left > right ? 1 : 0;  // unordered values are equal
-}
-
-int OrderOf(Code code) {
-  switch (code) {
-    case Code::kLess:
-    case Code::kLeftNull:
-      return -1;
-    case Code::kGreater:
-    case Code::kRightNull:
-      return 1;
-    default:
-      return 0;
-  }
 }
 
 TKestrelTruth TruthOfOrder(TKestrelExprOp op, int order) {
@@ -159,8 +109,8 @@ void TKestrelExprNodeComparison::BindToCursor(TKestrelColumnSource& cursor) {
 void TKestrelExprNodeComparison::ChooseFastPath() {
   leftType_ = Child(0).StaticStorageType();
   rightType_ = Child(1).StaticStorageType();
-  const bool leftInteger = IsIntegerType(leftType_);
-  const bool rightInteger = IsIntegerType(rightType_);
+  const bool leftInteger = IsIntegerStorageType(leftType_);
+  const bool rightInteger = IsIntegerStorageType(rightType_);
   if (IsNumberType(leftType_) && IsNumberType(rightType_)) {
     fastPath_ = FastPath::kNumber;
   } else if (leftInteger && rightInteger) {
@@ -215,10 +165,11 @@ TKestrelTruth TKestrelExprNodeComparison::EvaluateTruth() {
   if (fastPath_ != FastPath::kNone && left.DataType() == leftType_ &&
       right.DataType() == rightType_) {
     order = fastPath_ == FastPath::kInteger
-                ? Order(LoadInteger(left.Data(), leftType_), LoadInteger(right.Data(), rightType_))
+                ? Order(ReadStoredInteger(left.Data(), leftType_),
+                        ReadStoredInteger(right.Data(), rightType_))
                 : Order(LoadDouble(left.Data(), leftType_), LoadDouble(right.Data(), rightType_));
   } else {
-    order = OrderOf(left.Compare(right, true, PartialCompare, CaseInsensitive));
+    order = CompareCodeOrder(left.Compare(right, true, PartialCompare, CaseInsensitive));
   }
   return TruthOfOrder(Operator, order);
 }

@@ -11,28 +11,16 @@ namespace {
 
 using ST = TKestrelStorageType;
 
-bool IsContinuation(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 int64_t CodePoints(std::string_view text) {
-  int64_t count = 0;
-  for (const char c : text) {
-    count += IsContinuation(c) ? 0 : 1;
-  }
-  return count;
+  return static_cast<int64_t>(platform::Utf8Length(text));
 }
 
 // The byte offset of the character with 0-based number index, or the
 // text's size when it has fewer characters.
 std::size_t OffsetOfChar(std::string_view text, int64_t index) {
   std::size_t at = 0;
-  while (at < text.size() && index > 0) {
-    ++at;
-    while (at < text.size() && IsContinuation(text[at])) {
-      ++at;
-    }
-    --index;
+  for (; at < text.size() && index > 0; --index) {
+    at += platform::Utf8SequenceLength(text, at);
   }
   return at;
 }

@@ -20,7 +20,7 @@ class StandInOperator : public TKestrelExpressionOperator {
  public:
   // A table operator.
   StandInOperator(TKestrelTableData& table, std::string alias)
-      : table_(&table), alias_(std::move(alias)) {}
+      : table_(std::make_unique<TableColumnSource>(table, false, std::move(alias))) {}
   // A join of two operators.
   StandInOperator(StandInOperator& left, TKestrelJoinKind kind, StandInOperator& right)
       : left_(&left), right_(&right), kind_(kind) {}
@@ -37,15 +37,7 @@ class StandInOperator : public TKestrelExpressionOperator {
       }
       return inLeft + inRight;
     }
-    if (!tableName.empty() && !platform::SameText(tableName, table_->TableName()) &&
-        !platform::SameText(tableName, alias_)) {
-      return 0;
-    }
-    const int count = FindFieldColumn(table_->FieldDefs(), fieldName, binding);
-    if (count > 0 && binding != nullptr) {
-      binding->FieldNo = -1;
-    }
-    return count;
+    return table_->FindColumns(tableName, fieldName, binding);
   }
 
   void ReadColumn(int32_t columnNo, TKestrelVariant& value) override {
@@ -57,7 +49,7 @@ class StandInOperator : public TKestrelExpressionOperator {
       }
       return;
     }
-    value.Assign(FieldValue(current_, columnNo, *table_->FieldDefs().Items(columnNo)), true);
+    table_->ReadColumn(columnNo, value);
   }
 
   TKestrelExpressionOperator* Left() override { return left_; }
@@ -71,7 +63,7 @@ class StandInOperator : public TKestrelExpressionOperator {
     }
   }
 
-  void SetCurrent(const uint8_t* record) { current_ = record; }
+  void SetCurrent(const uint8_t* record) { table_->SetCurrent(record); }
   TKestrelExpression* Condition() const { return condition_.get(); }
   int Terms() const {
     if (condition_ == nullptr || condition_->IsEmpty()) {
@@ -84,13 +76,11 @@ class StandInOperator : public TKestrelExpressionOperator {
 
  private:
   static constexpr int32_t kRightColumns = 1000;
-  TKestrelTableData* table_ = nullptr;
-  std::string alias_;
+  std::unique_ptr<TableColumnSource> table_;  // null for a join
   StandInOperator* left_ = nullptr;
   StandInOperator* right_ = nullptr;
   TKestrelJoinKind kind_ = TKestrelJoinKind::kNone;
   std::unique_ptr<TKestrelExpression> condition_;
-  const uint8_t* current_ = nullptr;
 };
 
 class Distribution : public ExpressionFixture {

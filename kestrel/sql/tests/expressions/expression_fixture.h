@@ -31,13 +31,15 @@ namespace kestrel::testing {
 // bindings) or, for operator bindings, from the record set as current.
 class TableColumnSource : public TKestrelColumnSource {
  public:
-  // layout: bindings carry the record layout (a cursor) or not (an operator).
-  TableColumnSource(TKestrelTableData& table, bool layout = true)
-      : table_(table), layout_(layout) {}
+  // layout: bindings carry the record layout (a cursor) or not (an
+  // operator); a qualifier matches the table's name or the alias.
+  TableColumnSource(TKestrelTableData& table, bool layout = true, std::string alias = {})
+      : table_(table), layout_(layout), alias_(std::move(alias)) {}
 
   int FindColumns(std::string_view tableName, std::string_view fieldName,
                   TKestrelColumnBinding* binding) const override {
-    if (!tableName.empty() && !platform::SameText(tableName, table_.TableName())) {
+    if (!tableName.empty() && !platform::SameText(tableName, table_.TableName()) &&
+        !platform::SameText(tableName, alias_)) {
       return 0;
     }
     const int count = FindFieldColumn(table_.FieldDefs(), fieldName, binding);
@@ -68,6 +70,7 @@ class TableColumnSource : public TKestrelColumnSource {
  private:
   TKestrelTableData& table_;
   bool layout_;
+  std::string alias_;
   const uint8_t* current_ = nullptr;
 };
 

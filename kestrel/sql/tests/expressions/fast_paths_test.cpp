@@ -41,7 +41,7 @@ class FastPaths : public ::testing::Test {
       values.i = row < 60 ? ints[static_cast<std::size_t>(row) % ints.size()]
                           : static_cast<int32_t>(random());
       values.l = row < 60 ? larges[static_cast<std::size_t>(row / 2) % larges.size()]
-                          : static_cast<int64_t>(random()) * static_cast<int64_t>(random());
+                          : static_cast<int64_t>(uint64_t{random()} << 32 | random());
       values.f = row < 60 ? reals[static_cast<std::size_t>(row / 3) % reals.size()]
                           : std::uniform_real_distribution<double>(-1e6, 1e6)(random);
       values.s = static_cast<int16_t>(random());

@@ -133,10 +133,11 @@ class TKestrelExpressionParser {
   void Restore(int32_t tokenNo);
   TToken PeekNext() const;
 
-  // Value and Condition nest through parentheses; deeper than kMaxNesting
-  // raises "Expression nesting is too deep at line %d, column %d" (30065)
-  // instead of running out of stack.
-  static constexpr int kMaxNesting = 200;
+  // Condition, Value, Arithmetic and String are the rules that nest (every
+  // other rule reaches itself only through one of them); more than
+  // kMaxNesting of them open at once raises "Expression nesting is too deep
+  // at line %d, column %d" (30065) instead of running out of stack.
+  static constexpr int kMaxNesting = 256;
   static constexpr int kNestingTooDeep = 30065;
   void EnterNesting();
   class NestingGuard {

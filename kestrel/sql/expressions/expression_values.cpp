@@ -91,6 +91,7 @@ TKestrelExprNodePtr TKestrelExpressionParser::Value() {
 }
 
 TKestrelExprNodePtr TKestrelExpressionParser::Arithmetic() {
+  const NestingGuard guard(*this);
   const int32_t start = Mark();
   const auto at = static_cast<std::size_t>(start);
   if (at < arithmeticFails_.size() && arithmeticFails_[at]) {
@@ -512,6 +513,7 @@ TKestrelExprNodePtr TKestrelExpressionParser::LastAutoInc() {
 }
 
 TKestrelExprNodePtr TKestrelExpressionParser::String() {
+  const NestingGuard guard(*this);
   const int32_t start = Mark();
   TKestrelExprNodePtr first = StringOperand();
   if (!first || (!IsSymbol("||") && !IsSymbol("+"))) {

@@ -150,6 +150,18 @@ TEST_F(Grammar, DeepNestingIsRefusedBeforeTheStackRunsOut) {
   EXPECT_EQ(ErrorOf([&] { Filter(deep); }).substr(0, 5), "30065");
   const std::string values = "A = " + std::string(300, '(') + "1" + std::string(300, ')');
   EXPECT_EQ(ErrorOf([&] { Filter(values); }).substr(0, 5), "30065");
+  std::string functions = "NAME = ";
+  for (int level = 0; level < 300; ++level) {
+    functions += level % 2 == 0 ? "UPPER(" : "SUBSTRING(";
+  }
+  functions += "NAME";
+  for (int level = 299; level >= 0; --level) {
+    functions += level % 2 == 0 ? ")" : ", 1)";
+  }
+  EXPECT_EQ(ErrorOf([&] { Filter(functions); }).substr(0, 5), "30065");
+  // The same shape, shallow, parses.
+  EXPECT_EQ(Truths(*Filter("NAME = UPPER(SUBSTRING(UPPER(NAME), 1))")), "FFFFF");
+  EXPECT_EQ(Truths(*Filter("UPPER(SUBSTRING(UPPER(NAME), 1)) = 'ABC'")), "TFTFF");
   // Fifty levels of a text constant, which arithmetic refuses at every level.
   const std::string fine = "NAME = " + std::string(50, '(') + "'a'" + std::string(50, ')');
   EXPECT_EQ(Truths(*Filter(fine)), "FFFFF");

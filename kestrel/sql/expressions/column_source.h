@@ -52,7 +52,10 @@ class TKestrelColumnSource {
   // The number of columns that the reference matches; the first match goes
   // to *binding when binding is not null. tableName is empty when the
   // reference has no qualifier; a cursor, which holds one table, may ignore
-  // it. Names compare without regard to letter case.
+  // it, and looks the name up among its own fields, then among the table's
+  // (its record buffer is laid out as the table's record). An operator
+  // counts its result columns (hidden ones only where it means them to be
+  // reachable). Names compare without regard to letter case.
   virtual int FindColumns(std::string_view tableName, std::string_view fieldName,
                           TKestrelColumnBinding* binding) const = 0;
   // The current row's value of a column bound without a record layout.

@@ -9,33 +9,12 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "bench/bench_allocations.h"
 #include "kestrel/sql/lexer/kestrel_lexer.h"
-
-namespace {
-
-uint64_t allocations = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* block = std::malloc(size == 0 ? 1 : size)) {
-    return block;
-  }
-  throw std::bad_alloc();
-}
-void operator delete(void* block) noexcept {
-  std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-  std::free(block);
-}
 
 namespace {
 
@@ -100,10 +79,10 @@ int main() {
     while (lexer.NextStatement()) {
       tokens += lexer.Command().NumTokens();
       if (++statementNo == 100) {
-        steadyAllocations = allocations;
+        steadyAllocations = HeapAllocations();
       }
     }
-    steadyAllocations = allocations - steadyAllocations;
+    steadyAllocations = HeapAllocations() - steadyAllocations;
   });
   const int64_t steadyStatements = kStatements - 100;
 

@@ -172,6 +172,25 @@ std::string_view Utf8Prefix(std::string_view text, std::size_t maxBytes) {
   return text.substr(0, cut);
 }
 
+std::size_t Utf8Length(std::string_view text) {
+  std::size_t count = 0;
+  for (const char c : text) {
+    count += (static_cast<unsigned char>(c) & 0xC0) == 0x80 ? 0 : 1;
+  }
+  return count;
+}
+
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
+  std::size_t end = at + 1;
+  if (static_cast<unsigned char>(text[at]) >= 0xC0) {
+    while (end < text.size() && end - at < 4 &&
+           (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+      ++end;
+    }
+  }
+  return end - at;
+}
+
 bool StartsWithText(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
 }

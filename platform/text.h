@@ -26,6 +26,11 @@ std::string_view TrimRight(std::string_view text);
 // The longest prefix of at most maxBytes bytes that does not split a UTF-8
 // sequence.
 std::string_view Utf8Prefix(std::string_view text, std::size_t maxBytes);
+// Characters of UTF-8 text: the bytes that are no continuation bytes.
+std::size_t Utf8Length(std::string_view text);
+// Bytes of the character at text[at]: a lead byte with the continuation
+// bytes after it (at most four in all), or one byte. REQUIRES: at < size.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
 
 bool StartsWithText(std::string_view text, std::string_view prefix);
 

@@ -63,22 +63,12 @@ bool IsContinuationByte(char c) {
 
 // Columns count characters: the continuation bytes of UTF-8 add nothing.
 int32_t CharCount(std::string_view text) {
-  int32_t count = 0;
-  for (const char c : text) {
-    count += IsContinuationByte(c) ? 0 : 1;
-  }
-  return count;
+  return static_cast<int32_t>(platform::Utf8Length(text));
 }
 
 // The UTF-8 sequence that starts at text[at] (one byte when it is not one).
 std::string_view CharAt(std::string_view text, std::size_t at) {
-  std::size_t end = at + 1;
-  if (static_cast<unsigned char>(text[at]) >= 0xC0) {
-    while (end < text.size() && end - at < 4 && IsContinuationByte(text[end])) {
-      ++end;
-    }
-  }
-  return text.substr(at, end - at);
+  return text.substr(at, platform::Utf8SequenceLength(text, at));
 }
 
 constexpr int kMissingRightParenthesis = 30059;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "kestrel/storage/btree/btree_index.h"
 #include "kestrel/storage/kestrel_exception.h"
 #include "platform/text.h"
 
@@ -9,7 +10,9 @@ namespace kestrel {
 
 TKestrelDatabaseData::TKestrelDatabaseData(std::string name, TKestrelMemoryManager& memory,
                                            TKestrelTableIndexFactory indexFactory)
-    : name_(std::move(name)), memory_(memory), indexFactory_(std::move(indexFactory)) {
+    : name_(std::move(name)),
+      memory_(memory),
+      indexFactory_(indexFactory ? std::move(indexFactory) : BTreeIndexFactory()) {
   identifiers_.Name = "$ObjectIdentifiers";
 }
 

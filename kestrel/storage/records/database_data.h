@@ -21,8 +21,8 @@ namespace kestrel {
 
 class TKestrelDatabaseData {
  public:
-  // indexFactory makes the index objects of every table of the database
-  // (BTreeIndexFactory() for the engine's B-trees).
+  // indexFactory makes the index objects of every table of the database;
+  // none given means the engine's B-trees (BTreeIndexFactory()).
   TKestrelDatabaseData(std::string name,
                        TKestrelMemoryManager& memory = TKestrelMemoryManager::Instance(),
                        TKestrelTableIndexFactory indexFactory = nullptr);

@@ -82,6 +82,39 @@ TKestrelVariant FieldValue(const uint8_t* record, int fieldNo, const TKestrelFie
   return value;
 }
 
+void SetFieldValue(uint8_t* record, int fieldNo, const TKestrelFieldDef& field,
+                   const TKestrelVariant& value) {
+  if (IsBlobStorageType(field.StorageType())) {
+    throw EKestrelException("Invalid field type for a direct value = %s", {field.Name}, 10656);
+  }
+  const TKestrelVariant* stored = &value;
+  TKestrelVariant converted;
+  if (!value.IsNull() && value.DataType() != field.StorageType()) {
+    converted = value;
+    converted.ConvertTo(field.StorageType());
+    stored = &converted;
+  }
+  uint8_t* target = record + field.DataOffset();
+  std::memset(target, 0, static_cast<std::size_t>(field.DataSize()));
+  if (stored->IsNull()) {
+    SetFieldNull(record, fieldNo, true);
+    return;
+  }
+  const int32_t n = std::min(stored->Size(), field.DataSize());
+  std::memcpy(target, stored->Data(), static_cast<std::size_t>(n));
+  // A cut text keeps its terminating zero.
+  if (stored->Size() > field.DataSize()) {
+    const TKestrelStorageType type = field.StorageType();
+    if (type == TKestrelStorageType::kWideChar || type == TKestrelStorageType::kWideString) {
+      target[n - 1] = 0;
+      target[n - 2] = 0;
+    } else if (type == TKestrelStorageType::kChar || type == TKestrelStorageType::kString) {
+      target[n - 1] = 0;
+    }
+  }
+  SetFieldNull(record, fieldNo, false);
+}
+
 // Index manager.
 
 void TKestrelIndexManager::OpenIndexes() {
@@ -531,34 +564,17 @@ void TKestrelTableData::InitRecord(uint8_t* buffer, bool newRecord, bool forWrit
     if (field.DefaultValue.IsNull()) {
       continue;
     }
-    TKestrelVariant value = field.DefaultValue;
-    if (value.DataType() != field.StorageType()) {
-      value.ConvertTo(field.StorageType());
-    }
-    if (value.IsNull()) {
-      continue;
-    }
     if (IsBlobStorageType(field.StorageType())) {
-      StoreDefaultBlob(buffer, i, DefaultBlobValue(field, value));
+      TKestrelVariant value = field.DefaultValue;
+      if (value.DataType() != field.StorageType()) {
+        value.ConvertTo(field.StorageType());
+      }
+      if (!value.IsNull()) {
+        StoreDefaultBlob(buffer, i, DefaultBlobValue(field, value));
+      }
       continue;
     }
-    uint8_t* target = buffer + field.DataOffset();
-    const int32_t n = std::min(value.Size(), field.DataSize());
-    std::memcpy(target, value.Data(), static_cast<std::size_t>(n));
-    // A cut text keeps its terminating zero.
-    if (value.Size() > field.DataSize()) {
-      const bool wide = field.StorageType() == TKestrelStorageType::kWideChar ||
-                        field.StorageType() == TKestrelStorageType::kWideString;
-      const bool narrow = field.StorageType() == TKestrelStorageType::kChar ||
-                          field.StorageType() == TKestrelStorageType::kString;
-      if (wide) {
-        target[n - 1] = 0;
-        target[n - 2] = 0;
-      } else if (narrow) {
-        target[n - 1] = 0;
-      }
-    }
-    SetFieldNull(buffer, i, false);
+    SetFieldValue(buffer, i, field, field.DefaultValue);
   }
   if (!newRecord) {
     return;

@@ -333,5 +333,12 @@ class TKestrelTemporaryTableData : public TKestrelTableData {
 // The typed value of a field in a record buffer, borrowing the buffer; a
 // text reaches up to its terminating zero.
 TKestrelVariant FieldValue(const uint8_t* record, int fieldNo, const TKestrelFieldDef& field);
+// Stores a value into a field of a record buffer, converted to the field's
+// storage type; a text longer than the field is cut and keeps its zero. NULL
+// sets the field's null bit. Conversion errors propagate. BLOB fields hold
+// a block reference, not their value: they go through the table's WriteBlob
+// ("Invalid field type for a direct value = %s", 10656, here).
+void SetFieldValue(uint8_t* record, int fieldNo, const TKestrelFieldDef& field,
+                   const TKestrelVariant& value);
 
 }  // namespace kestrel

@@ -268,4 +268,14 @@ bool IsAutoIncDataType(TKestrelDataType type) {
   return type >= DT::kAutoInc && type <= DT::kAutoIncCardinal;
 }
 
+bool IsIntegerStorageType(TKestrelStorageType type) {
+  return type >= TKestrelStorageType::kSignedInt8 && type <= TKestrelStorageType::kUnsignedInt32;
+}
+
+bool IsNumericStorageType(TKestrelStorageType type) {
+  return IsIntegerStorageType(type) ||
+         (type >= TKestrelStorageType::kSingle && type <= TKestrelStorageType::kExtended) ||
+         type == TKestrelStorageType::kCurrency;
+}
+
 }  // namespace kestrel

@@ -141,5 +141,8 @@ bool IsStringDataType(TKestrelDataType type);
 bool IsWideStringDataType(TKestrelDataType type);
 bool IsVariableStringStorageType(TKestrelStorageType type);
 bool IsAutoIncDataType(TKestrelDataType type);
+// SIGNEDINT8 to UNSIGNEDINT32; with the floats and CURRENCY the numbers.
+bool IsIntegerStorageType(TKestrelStorageType type);
+bool IsNumericStorageType(TKestrelStorageType type);
 
 }  // namespace kestrel

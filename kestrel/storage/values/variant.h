@@ -205,8 +205,14 @@ struct TKestrelCompareSide {
 TKestrelCompareCode CompareValues(const TKestrelCompareSide& left, const TKestrelCompareSide& right,
                                   bool caseInsensitive, int32_t charLimit, std::string_view locale);
 // -1 for less and left NULL, 1 for greater and right NULL, 0 otherwise.
+int CompareCodeOrder(TKestrelCompareCode code);
+// CompareCodeOrder of CompareValues.
 int CompareOrder(const TKestrelCompareSide& left, const TKestrelCompareSide& right,
                  bool caseInsensitive, int32_t charLimit, std::string_view locale);
+
+// The number stored in a value's bytes of an integer type, DATE or TIME.
+// REQUIRES: data holds the type's bytes.
+int64_t ReadStoredInteger(const uint8_t* data, TKestrelStorageType type);
 
 // Date-time numbers (days since 1899-12-30) and the storage numbers.
 // DateTimeToDateNumber throws ERangeError outside 32 bits.

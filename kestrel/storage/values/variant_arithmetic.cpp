@@ -28,22 +28,7 @@ T Load(const uint8_t* data) {
 }
 
 int64_t ReadInt(const TKestrelVariant& v) {
-  switch (v.DataType()) {
-    case ST::kSignedInt8:
-      return Load<int8_t>(v.Data());
-    case ST::kSignedInt16:
-      return Load<int16_t>(v.Data());
-    case ST::kSignedInt64:
-      return Load<int64_t>(v.Data());
-    case ST::kUnsignedInt8:
-      return Load<uint8_t>(v.Data());
-    case ST::kUnsignedInt16:
-      return Load<uint16_t>(v.Data());
-    case ST::kUnsignedInt32:
-      return Load<uint32_t>(v.Data());
-    default:  // SIGNEDINT32, DATE, TIME
-      return Load<int32_t>(v.Data());
-  }
+  return ReadStoredInteger(v.Data(), v.DataType());
 }
 
 int64_t CheckedSmall(int64_t v, ST type) {

@@ -118,9 +118,8 @@ TKestrelCompareCode CompareValues(const TKestrelCompareSide& left, const TKestre
                          charLimit, locale);
 }
 
-int CompareOrder(const TKestrelCompareSide& left, const TKestrelCompareSide& right,
-                 bool caseInsensitive, int32_t charLimit, std::string_view locale) {
-  switch (CompareValues(left, right, caseInsensitive, charLimit, locale)) {
+int CompareCodeOrder(TKestrelCompareCode code) {
+  switch (code) {
     case Code::kLess:
     case Code::kLeftNull:
       return -1;
@@ -130,6 +129,11 @@ int CompareOrder(const TKestrelCompareSide& left, const TKestrelCompareSide& rig
     default:
       return 0;
   }
+}
+
+int CompareOrder(const TKestrelCompareSide& left, const TKestrelCompareSide& right,
+                 bool caseInsensitive, int32_t charLimit, std::string_view locale) {
+  return CompareCodeOrder(CompareValues(left, right, caseInsensitive, charLimit, locale));
 }
 
 TKestrelCompareCode TKestrelVariant::Compare(const TKestrelVariant& other, bool rawNullCodes,

@@ -124,25 +124,6 @@ T Load(const uint8_t* data) {
   return value;
 }
 
-int64_t ReadInteger(const uint8_t* data, ST type) {
-  switch (type) {
-    case ST::kSignedInt8:
-      return Load<int8_t>(data);
-    case ST::kSignedInt16:
-      return Load<int16_t>(data);
-    case ST::kSignedInt32:
-      return Load<int32_t>(data);
-    case ST::kSignedInt64:
-      return Load<int64_t>(data);
-    case ST::kUnsignedInt8:
-      return Load<uint8_t>(data);
-    case ST::kUnsignedInt16:
-      return Load<uint16_t>(data);
-    default:
-      return Load<uint32_t>(data);
-  }
-}
-
 long double ReadFloat(const uint8_t* data, ST type) {
   switch (type) {
     case ST::kSingle:
@@ -425,7 +406,7 @@ void ConvertFrom(const uint8_t* data, int32_t size, ST source, ST target, TKestr
       return;
     }
     case Family::kInteger: {
-      const int64_t v = ReadInteger(data, source);
+      const int64_t v = ReadStoredInteger(data, source);
       if (toText) {
         WriteFromText(out, target, std::to_string(v), nullptr);
       } else if (targetFamily == Family::kDate) {
@@ -550,6 +531,25 @@ bool IsSignedInt(ST t) {
 }
 
 }  // namespace
+
+int64_t ReadStoredInteger(const uint8_t* data, TKestrelStorageType type) {
+  switch (type) {
+    case ST::kSignedInt8:
+      return Load<int8_t>(data);
+    case ST::kSignedInt16:
+      return Load<int16_t>(data);
+    case ST::kSignedInt64:
+      return Load<int64_t>(data);
+    case ST::kUnsignedInt8:
+      return Load<uint8_t>(data);
+    case ST::kUnsignedInt16:
+      return Load<uint16_t>(data);
+    case ST::kUnsignedInt32:
+      return Load<uint32_t>(data);
+    default:  // SIGNEDINT32, DATE, TIME
+      return Load<int32_t>(data);
+  }
+}
 
 void ConvertStorageValue(const uint8_t* data, int32_t size, TKestrelStorageType source,
                          TKestrelStorageType target, TKestrelVariant& out) {

@@ -18,14 +18,18 @@ class TransferCommands {
  public:
   TransferCommands(CommandHost& host, SqlCommands& sql) : host_(host), sql_(sql) {}
 
-  // Both need the toolbar to name a database; a run the user cancels keeps
-  // what was written or run so far and says so in the log.
+  // Both need the toolbar to name a database. An export is written to a
+  // new file that replaces the chosen one only when whole: one cancelled or
+  // stopped part way leaves that file as it was (the log says so). An
+  // import the user cancels keeps what was run so far and says so.
   void ExportNode();
   void ImportNode();
 
  private:
-  // Runs the transfer for the remembered node's level.
-  void RunOnNode(const std::function<void(const TreeNode& node)>& transfer);
+  // Runs the transfer for the remembered node's level; a cancellation is
+  // logged with the note after it.
+  void RunOnNode(const std::function<void(const TreeNode& node)>& transfer,
+                 const std::string& cancelledNote);
   void ExportTable(const std::string& table);
   void ExportDatabase(const std::string& database);
   void ImportTable(const std::string& table);

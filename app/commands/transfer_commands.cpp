@@ -30,7 +30,7 @@ platform::FileDialogRequest TransferCommands::TransferRequest(
   return request;
 }
 
-void TransferCommands::RunOnNode(const std::function<void(const TreeNode& node)>& transfer,
+void TransferCommands::RunOnNode(const NamedTransfer& table, const NamedTransfer& database,
                                  const std::string& cancelledNote) {
   const std::optional<TreeNode> node = host_.RememberedNode();
   if (!node || host_.CurrentDatabase().empty()) {
@@ -38,7 +38,11 @@ void TransferCommands::RunOnNode(const std::function<void(const TreeNode& node)>
   }
   std::string cancelled;
   try {
-    transfer(*node);
+    if (node->level == TreeLevel::kTable) {
+      table(node->text);
+    } else if (node->level == TreeLevel::kDatabase) {
+      database(host_.CurrentDatabase());
+    }
   } catch (const DumpCancelled& stop) {
     // The user's choice, not a failure: the guards have closed the
     // connection; statements run so far stay, a dump's new file is dropped.
@@ -60,27 +64,13 @@ bool TransferCommands::OpenToolTable(const ToolConnection& tool, const std::stri
 }
 
 void TransferCommands::ExportNode() {
-  RunOnNode(
-      [this](const TreeNode& node) {
-        if (node.level == TreeLevel::kTable) {
-          ExportTable(node.text);
-        } else if (node.level == TreeLevel::kDatabase) {
-          ExportDatabase(host_.CurrentDatabase());
-        }
-      },
-      NothingWritten());
+  RunOnNode([this](const std::string& table) { ExportTable(table); },
+            [this](const std::string& database) { ExportDatabase(database); }, NothingWritten());
 }
 
 void TransferCommands::ImportNode() {
-  RunOnNode(
-      [this](const TreeNode& node) {
-        if (node.level == TreeLevel::kTable) {
-          ImportTable(node.text);
-        } else if (node.level == TreeLevel::kDatabase) {
-          ImportDatabase(host_.CurrentDatabase());
-        }
-      },
-      {});
+  RunOnNode([this](const std::string& table) { ImportTable(table); },
+            [this](const std::string& database) { ImportDatabase(database); }, {});
 }
 
 // What an export or import holds while it runs: the busy cursor, the tool

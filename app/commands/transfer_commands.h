@@ -26,9 +26,10 @@ class TransferCommands {
   void ImportNode();
 
  private:
-  // Runs the transfer for the remembered node's level; a cancellation is
-  // logged with the note after it.
-  void RunOnNode(const std::function<void(const TreeNode& node)>& transfer,
+  // Runs the table's or the database's transfer, by the remembered node's
+  // level; a cancellation is logged with the note after it.
+  using NamedTransfer = std::function<void(const std::string& name)>;
+  void RunOnNode(const NamedTransfer& table, const NamedTransfer& database,
                  const std::string& cancelledNote);
   void ExportTable(const std::string& table);
   void ExportDatabase(const std::string& database);

@@ -121,15 +121,19 @@ TEST_F(SqlCommandsTest, AServerThatCannotBeReachedIsToldOnceAndNothingRuns) {
 }
 
 TEST_F(SqlCommandsTest, ABatchFileStopsAtItsFirstFailingStatementAndSaysWhere) {
-  const std::string path = directory_.File("batch.sql");
-  platform::testing::WriteFileBytes(path,
-                                    "insert into t values (10, 'ten');\r\n"
-                                    "insert into t\r\nvalues (11, 'a;b');\r\n"
-                                    "insert into nowhere\r\nvalues (1);\r\n"
-                                    "delete from t;\r\n");
-  dialogs_->AnswerMessage(DialogButton::kOk);
-  platform::SharedTextFile file(path, platform::TextFileMode::kReset);
-  const BatchResult result = commands_->sql.RunBatchFile(file);
+  // Each batch here fails once: the server's text is shown.
+  auto runBatch = [this](const char* name, const char* text) {
+    const std::string path = directory_.File(name);
+    platform::testing::WriteFileBytes(path, text);
+    dialogs_->AnswerMessage(DialogButton::kOk);
+    platform::SharedTextFile file(path, platform::TextFileMode::kReset);
+    return commands_->sql.RunBatchFile(file);
+  };
+  const BatchResult result = runBatch("batch.sql",
+                                      "insert into t values (10, 'ten');\r\n"
+                                      "insert into t\r\nvalues (11, 'a;b');\r\n"
+                                      "insert into nowhere\r\nvalues (1);\r\n"
+                                      "delete from t;\r\n");
   EXPECT_EQ(result.statementsRun, 3);
   EXPECT_EQ(result.failedStatement, 3);
   EXPECT_EQ(result.failedLine, 4);
@@ -139,14 +143,10 @@ TEST_F(SqlCommandsTest, ABatchFileStopsAtItsFirstFailingStatementAndSaysWhere) {
   EXPECT_EQ(dialogs_->MessageTexts().size(), 1u) << "one box for the failure, not one per line";
 
   // A line holding several statements stops at the failing one too.
-  const std::string line = directory_.File("line.sql");
-  platform::testing::WriteFileBytes(line,
-                                    "insert into t values (20, 'x'); insert into nowhere values "
-                                    "(1); insert into t values (21, 'y');\r\n"
-                                    "insert into t values (22, 'z');\r\n");
-  dialogs_->AnswerMessage(DialogButton::kOk);
-  platform::SharedTextFile again(line, platform::TextFileMode::kReset);
-  const BatchResult stopped = commands_->sql.RunBatchFile(again);
+  const BatchResult stopped = runBatch("line.sql",
+                                       "insert into t values (20, 'x'); insert into nowhere values "
+                                       "(1); insert into t values (21, 'y');\r\n"
+                                       "insert into t values (22, 'z');\r\n");
   EXPECT_EQ(BatchStopText(stopped), "stopped at statement 1 (line 1)");
   EXPECT_EQ(Query("select id from t where id >= 20"), (Rows{{"20"}}));
   EXPECT_EQ(dialogs_->MessageTexts().size(), 2u);

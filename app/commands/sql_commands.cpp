@@ -16,15 +16,15 @@ namespace {
 constexpr const char* kSqlError = "SQL ERROR";
 
 // A query whose script stops at its first failing statement while held.
-class StopsAtFirstFailure {
+class StoppingAtFirstFailure {
  public:
-  explicit StopsAtFirstFailure(uniaccess::TUniSQLQuery& query)
+  explicit StoppingAtFirstFailure(uniaccess::TUniSQLQuery& query)
       : query_(query), previous_(query.StopsAtFirstFailure()) {
     query_.SetStopAtFirstFailure(true);
   }
-  ~StopsAtFirstFailure() { query_.SetStopAtFirstFailure(previous_); }
-  StopsAtFirstFailure(const StopsAtFirstFailure&) = delete;
-  StopsAtFirstFailure& operator=(const StopsAtFirstFailure&) = delete;
+  ~StoppingAtFirstFailure() { query_.SetStopAtFirstFailure(previous_); }
+  StoppingAtFirstFailure(const StoppingAtFirstFailure&) = delete;
+  StoppingAtFirstFailure& operator=(const StoppingAtFirstFailure&) = delete;
 
  private:
   uniaccess::TUniSQLQuery& query_;
@@ -119,7 +119,7 @@ BatchResult SqlCommands::RunBatchFile(platform::SharedTextFile& file,
   // A batch statement is one unit: when a piece of a line holding several
   // ";" fails, the pieces after it do not run, so the batch stops where it
   // says it stopped.
-  const StopsAtFirstFailure stop(components.Q2);
+  const StoppingAtFirstFailure stop(components.Q2);
   return RunBatch(file, components.Q2, progress);
 }
 

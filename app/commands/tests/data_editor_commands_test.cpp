@@ -60,7 +60,7 @@ TEST_F(DataEditorCommandsTest, ATableThatCannotBeOpenedIsLoggedAndTheEditorNotSh
   host_->components.DB1.SetPort("1");
   dialogs_->AnswerMessage(DialogButton::kOk);
   commands_->dataEditor.EditTable();
-  EXPECT_EQ(dialogs_->MessageTexts().size(), 2u);
+  ASSERT_EQ(dialogs_->MessageTexts().size(), 2u);
   EXPECT_EQ(dialogs_->MessageTexts().back().rfind("MySQL Error /", 0), 0u);
   EXPECT_EQ(host_->LastLog(), "SQL Error");
   EXPECT_EQ(host_->dataEditorCaptions.size(), 1u) << "the editor is not shown";

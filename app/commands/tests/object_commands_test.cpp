@@ -202,10 +202,12 @@ TEST_F(ObjectCommandsTest, TheReindexScriptIsWrittenAndAnUnwritableFolderIsRepor
     SCOPED_TRACE(node.text);
     host_->remembered = node;
     dialogs_->AnswerMessage(DialogButton::kOk);
+    const std::size_t shown = dialogs_->MessageTexts().size();
     {
       const platform::testing::ScopedWorkingDirectory here(work.Path());
       commands_->objects.ReindexTable();
     }
+    ASSERT_EQ(dialogs_->MessageTexts().size(), shown + 1);
     EXPECT_EQ(dialogs_->MessageTexts().back().rfind("MySQL Error /", 0), 0u)
         << dialogs_->MessageTexts().back();
     EXPECT_EQ(host_->LastLog(), "SQL Error");

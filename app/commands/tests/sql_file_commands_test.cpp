@@ -106,6 +106,7 @@ TEST_F(SqlFileCommandsTest, ASaveThatCannotBeWrittenWholeLeavesTheOldFile) {
     saved = RunGuarded(host_.get(), [&] { commands_->files.SaveSqlFile(); });
   }
   EXPECT_FALSE(saved);
+  ASSERT_FALSE(dialogs_->MessageTexts().empty());
   EXPECT_NE(dialogs_->MessageTexts().back().find("File too large"), std::string::npos)
       << dialogs_->MessageTexts().back();
   EXPECT_EQ(platform::testing::ReadFileBytes(path), old);

@@ -217,6 +217,7 @@ TEST_F(TransferCommandsTest, ADumpThatCannotBeWrittenWholeLeavesTheOldDump) {
       exported = RunGuarded(host_.get(), [&] { commands_->transfers.ExportNode(); });
     }
     EXPECT_FALSE(exported);
+    ASSERT_FALSE(dialogs_->MessageTexts().empty());
     EXPECT_NE(dialogs_->MessageTexts().back().find("File too large"), std::string::npos)
         << dialogs_->MessageTexts().back();
     EXPECT_EQ(platform::testing::ReadFileBytes(path), old);

@@ -23,10 +23,8 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <filesystem>
 
 #include "app/commands/command_guard.h"
-#include "app/core/command_line.h"
 #include "app/window/about_box.h"
 #include "app/window/connect_panel.h"
 #include "app/window/data_editor.h"

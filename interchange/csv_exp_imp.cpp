@@ -318,7 +318,7 @@ TTransferResult TCSVEXPIMP::Export() {
 
   TTransferResult result;
   {
-    platform::SharedTextFile file(csvNev_, platform::TextFileMode::kRewrite, kFileBufferSize);
+    platform::SharedTextFile file(csvNev_, platform::TextFileMode::kReplace, kFileBufferSize);
     std::string line;
     if (elsonemkell_) {
       for (int index = 0; index < dataSet.FieldCount(); ++index) {
@@ -343,7 +343,11 @@ TTransferResult TCSVEXPIMP::Export() {
         break;
       }
     }
-    file.Close();
+    if (result.Cancelled()) {
+      file.Discard();
+    } else {
+      file.Close();
+    }
   }
   return FinishExport(result, csvNev_, okMsg_, "CSV file elkészült");
 }

@@ -67,8 +67,9 @@ class TCSVEXPIMP {
   int ProgressInterval() const { return progressInterval_; }
   void SetProgressInterval(int records) { progressInterval_ = records; }
 
-  // Writes the whole dataset to CSVnev. A cancelled export removes the
-  // unfinished file. Throws EInOutError on file errors and the dataset's
+  // Writes the whole dataset to CSVnev, replacing the file only once it is
+  // whole: a cancelled or failed export leaves a file of that name as it
+  // was (or none). Throws EInOutError on file errors and the dataset's
   // errors (a closed dataset, a missing data source).
   TTransferResult Export();
   // Appends the file's lines to the dataset. Bad values are reported to the

@@ -1,7 +1,6 @@
 #include "interchange/transfer.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "platform/user_dialogs.h"
 
@@ -15,10 +14,7 @@ std::string CountText(int count) {
 
 TTransferResult FinishExport(const TTransferResult& result, const std::string& fileName, bool okMsg,
                              const char* caption) {
-  if (result.Cancelled()) {
-    std::error_code ignored;
-    std::filesystem::remove(fileName, ignored);
-  } else if (okMsg) {
+  if (!result.Cancelled() && okMsg) {
     platform::Dialogs().ShowMessage(
         "Exportálva " + fileName + " fileba " + CountText(result.records) + " db rekord", caption);
   }

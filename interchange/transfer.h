@@ -51,9 +51,9 @@ inline constexpr std::size_t kFileBufferSize = 64 * 1024;
 // A record count as the components' messages show it ("%8d").
 std::string CountText(int count);
 
-// The end of an export: a cancelled one removes its unfinished file (half a
-// file would pass for the whole result); a completed one reports the count
-// when okMsg is set, under the caption.
+// The end of an export: a completed one reports the count when okMsg is
+// set, under the caption. (A cancelled one has dropped its new file, which
+// would pass for the whole result: a file of that name is as it was.)
 TTransferResult FinishExport(const TTransferResult& result, const std::string& fileName, bool okMsg,
                              const char* caption);
 

@@ -254,7 +254,7 @@ TTransferResult TXMLEXPIMP::Export() {
 
   TTransferResult result;
   {
-    platform::SharedTextFile file(xmlNev_, platform::TextFileMode::kRewrite, kFileBufferSize);
+    platform::SharedTextFile file(xmlNev_, platform::TextFileMode::kReplace, kFileBufferSize);
     std::error_code ignored;
     std::filesystem::path fullPath = std::filesystem::absolute(xmlNev_, ignored);
     file.WriteLine("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>");
@@ -295,7 +295,11 @@ TTransferResult TXMLEXPIMP::Export() {
     if (result.Completed()) {
       file.WriteLine("</TABLE>");
     }
-    file.Close();
+    if (result.Cancelled()) {
+      file.Discard();
+    } else {
+      file.Close();
+    }
   }
   return FinishExport(result, xmlNev_, okMsg_, "XML file elkészült");
 }

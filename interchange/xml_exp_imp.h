@@ -56,8 +56,9 @@ class TXMLEXPIMP {
   int ProgressInterval() const { return progressInterval_; }
   void SetProgressInterval(int records) { progressInterval_ = records; }
 
-  // Writes the whole dataset to XMLnev. A cancelled export removes the
-  // unfinished file. Throws EInOutError on file errors and the dataset's
+  // Writes the whole dataset to XMLnev, replacing the file only once it is
+  // whole: a cancelled or failed export leaves a file of that name as it
+  // was (or none). Throws EInOutError on file errors and the dataset's
   // errors.
   TTransferResult Export();
   // Reads XMLnev into the dataset, opening it when it is closed. A missing

@@ -1,12 +1,7 @@
 #include "settings/sectioned_ini_file.h"
 
-#include <errno.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
+#include <memory>
 
 #include "platform/errors.h"
 #include "platform/shared_text_file.h"
@@ -76,13 +71,6 @@ std::string WithoutTrailingControls(std::string_view line) {
     line.remove_suffix(1);
   }
   return std::string(line);
-}
-
-// The permission bits a newly created file would get.
-mode_t DefaultFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
 }
 
 }  // namespace
@@ -354,37 +342,24 @@ void TSectionedIniFile::UpdateFile() {
 // Writes the content beside the file and renames it over the file. On any
 // failure the old file stays as it was and the store stays modified.
 bool TSectionedIniFile::ReplaceFile() {
-  std::string tempName = fileName_ + ".XXXXXX";
-  const int fd = ::mkstemp(tempName.data());
-  bool written = fd >= 0;
-  if (written) {
-    ::close(fd);
-    struct stat old {};
-    const mode_t mode =
-        ::stat(fileName_.c_str(), &old) == 0 ? (old.st_mode & 07777) : DefaultFileMode();
-    ::chmod(tempName.c_str(), mode);
-    try {
-      platform::SharedTextFile file(tempName, platform::TextFileMode::kRewrite, kTextBufferSize);
-      platform::StringList lines;
-      GetStrings(lines);
-      for (const std::string& line : lines) {
-        file.WriteLine(line);
-      }
-      file.Sync();
-      file.Close();
-    } catch (const platform::EInOutError&) {
-      written = false;
+  std::unique_ptr<platform::SharedTextFile> file;
+  try {
+    file = std::make_unique<platform::SharedTextFile>(fileName_, platform::TextFileMode::kReplace,
+                                                      kTextBufferSize);
+    platform::StringList lines;
+    GetStrings(lines);
+    for (const std::string& line : lines) {
+      file->WriteLine(line);
     }
-  }
-  if (!written) {
-    if (fd >= 0) {
-      ::unlink(tempName.c_str());
-    }
+    file->Sync();
+  } catch (const platform::EInOutError&) {
     ReportWriteFailure("nem irható");
     return false;
   }
-  if (::rename(tempName.c_str(), fileName_.c_str()) != 0) {
-    ::unlink(tempName.c_str());
+  // What is left is putting the new file in the old one's place.
+  try {
+    file->Close();
+  } catch (const platform::EInOutError&) {
     ReportWriteFailure("nem törölhető");
     return false;
   }

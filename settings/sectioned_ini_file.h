@@ -11,9 +11,10 @@
 // lines do not survive a rewrite; every written section is followed by one
 // empty line, and lines end with CR LF.
 //
-// The file is replaced atomically: the new content goes to a temporary file
-// in the same directory, is flushed to disk and renamed over the old file, so
-// a crash or a full disk never leaves a half-written or missing file.
+// The file is replaced atomically (platform::SharedTextFile's replacing
+// mode): the new content goes to a temporary file in the same directory, is
+// flushed to disk and renamed over the old file, so a crash or a full disk
+// never leaves a half-written or missing file.
 
 #include <cstddef>
 #include <cstdint>

@@ -96,6 +96,9 @@ void TUniSQLQuery::ExecSQL() {
   ResetRunFailure();
   for (const std::string& statement : SplitStatements(SubstitutedText())) {
     ExecuteStatement(statement);
+    if (stopAtFirstFailure_ && LastRunFailed()) {
+      return;
+    }
   }
 }
 

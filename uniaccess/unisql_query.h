@@ -28,8 +28,13 @@ class TUniSQLQuery : public Tunisqldataset {
   std::string SubstitutedText() const;
 
   // Runs each statement of the script on its own; a failing one is shown
-  // and the rest still run.
+  // and the rest still run, unless StopsAtFirstFailure.
   void ExecSQL() override;
+  // Off by default: the user's scripts run on past a failing statement. A
+  // caller for whom the whole text is one unit (a batch file's statement)
+  // turns it on, and ExecSQL stops at the first piece that fails.
+  bool StopsAtFirstFailure() const { return stopAtFirstFailure_; }
+  void SetStopAtFirstFailure(bool stop) { stopAtFirstFailure_ = stop; }
 
  protected:
   void PrepareStatement() override;
@@ -38,6 +43,7 @@ class TUniSQLQuery : public Tunisqldataset {
   platform::StringList sql_;
   std::vector<std::string> paramNames_;  // upper-cased
   std::vector<std::string> paramValues_;
+  bool stopAtFirstFailure_ = false;
 };
 
 // Replaces each ":NAME" marker (any letter case, no word boundary) by the

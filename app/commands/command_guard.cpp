@@ -5,6 +5,7 @@
 
 #include "app/commands/command_host.h"
 #include "platform/user_dialogs.h"
+#include "translation/translation.h"
 
 namespace app {
 
@@ -34,6 +35,39 @@ bool RunGuarded(CommandHost* host, const std::function<void()>& command,
   const std::optional<std::string> failure = CaughtFailure(command);
   if (failure) {
     ReportFailure(host, *failure, failureLogLine);
+  }
+  return !failure;
+}
+
+std::string BusyNote() {
+  return translation::TranslateText("Another command is running: wait until it ends");
+}
+
+void CommandGuard::Refuse() {
+  // Not a box: one would stop the running command's window until answered.
+  refused_ = true;
+  if (host_ != nullptr) {
+    host_->SetStatusText(BusyNote());
+  }
+}
+
+bool CommandGuard::Run(const std::function<void()>& command, std::string_view failureLogLine) {
+  if (busy_) {
+    Refuse();
+    return false;
+  }
+  busy_ = true;
+  refused_ = false;
+  const std::optional<std::string> failure = CaughtFailure(command);
+  busy_ = false;
+  if (refused_ && host_ != nullptr) {
+    host_->SetStatusText({});
+  }
+  refused_ = false;
+  // The error box comes after the command, which is over: a command
+  // arriving while it is shown runs.
+  if (failure) {
+    ReportFailure(host_, *failure, failureLogLine);
   }
   return !failure;
 }

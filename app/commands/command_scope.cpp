@@ -1,17 +1,31 @@
 #include "app/commands/command_scope.h"
 
-#include <exception>
-
 namespace app {
 
-void UseSelectedDatabase(CommandHost& host, uniaccess::TUniSQLDatabase& connection) {
+bool Reached(const uniaccess::TUniSQLDatabase& connection) {
+  return connection.Handle() != nullptr;
+}
+
+bool UseSelectedDatabase(CommandHost& host, uniaccess::TUniSQLDatabase& connection) {
   const std::string name = host.CurrentDatabase();
   if (connection.Databasename() != name) {
     connection.Disconnect();
     connection.SetDatabasename(name);
   }
-  if (!connection.Connected()) {
+  // A connection whose last attempt did not reach its server counts as
+  // connected; each command tries again, and is told again why not.
+  if (!connection.Connected() || !Reached(connection)) {
+    connection.Disconnect();
     connection.Connect();
+  }
+  return Reached(connection);
+}
+
+void CloseQuietly(dataset::TDataSet& dataSet) noexcept {
+  try {
+    dataSet.Close();
+  } catch (...) {
+    // The command's own outcome is what the user needs to see.
   }
 }
 
@@ -30,12 +44,8 @@ ToolConnection::~ToolConnection() {
   if (keepOpen_) {
     return;
   }
-  try {
-    components_.T2.Close();
-    components_.Q2.Close();
-  } catch (const std::exception&) {
-    // Closing is not worth a second failure; the connection still goes.
-  }
+  CloseQuietly(components_.T2);
+  CloseQuietly(components_.Q2);
   components_.DB2.Disconnect();
 }
 

@@ -12,10 +12,30 @@
 
 namespace app {
 
+// Whether the connection reached its server. When it did not, the
+// connection has shown why, and a command stops instead of failing again,
+// in the same words, on every statement.
+bool Reached(const uniaccess::TUniSQLDatabase& connection);
+
 // Points the connection at the toolbar's database and connects it: when
 // its database name differs, it is disconnected and takes that name; then
-// it is connected unless it is.
-void UseSelectedDatabase(CommandHost& host, uniaccess::TUniSQLDatabase& connection);
+// it is connected unless it is connected to its server. Answers Reached().
+[[nodiscard]] bool UseSelectedDatabase(CommandHost& host, uniaccess::TUniSQLDatabase& connection);
+
+// Closes a dataset when a command no longer needs it, however it ends; a
+// failure to close is not worth a second failure.
+void CloseQuietly(dataset::TDataSet& dataSet) noexcept;
+
+class ClosedAtEnd {
+ public:
+  explicit ClosedAtEnd(dataset::TDataSet& dataSet) : dataSet_(dataSet) {}
+  ~ClosedAtEnd() { CloseQuietly(dataSet_); }
+  ClosedAtEnd(const ClosedAtEnd&) = delete;
+  ClosedAtEnd& operator=(const ClosedAtEnd&) = delete;
+
+ private:
+  dataset::TDataSet& dataSet_;
+};
 
 // DB2 connected to one database for the guard's lifetime: Q2 and T2 are
 // closed, DB2 disconnected, given the database and connected; at the end T2
@@ -27,9 +47,8 @@ class ToolConnection {
   ToolConnection(const ToolConnection&) = delete;
   ToolConnection& operator=(const ToolConnection&) = delete;
 
-  // Whether the server answered. When it did not, the connection has shown
-  // why, and a command stops instead of failing again on every statement.
-  bool Reached() const { return components_.DB2.Handle() != nullptr; }
+  // Whether the server answered (see app::Reached).
+  bool Reached() const { return app::Reached(components_.DB2); }
 
   // Called when the command has succeeded: DB2 stays connected and T2 as
   // it is.

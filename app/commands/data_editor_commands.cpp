@@ -8,6 +8,11 @@
 #include "translation/translation.h"
 
 namespace app {
+namespace {
+
+constexpr const char* kSqlErrorLine = "SQL Error";
+
+}  // namespace
 
 std::string EditedTableName(std::string_view nodeText) {
   std::string table(platform::TrimLeft(nodeText));
@@ -23,25 +28,24 @@ void DataEditorCommands::EditTable() {
     return;
   }
   ClientComponents& components = host_.Components();
-  UseSelectedDatabase(host_, components.DB1);
+  if (!UseSelectedDatabase(host_, components.DB1)) {
+    host_.AddLogLine(kSqlErrorLine);
+    return;
+  }
   const std::string table = EditedTableName(node->text);
   uniaccess::TUniSQLTable& edited = host_.DataEditorTable();
   edited.Close();
   edited.SetIndexFields("");
   edited.SetTablename(table);
   edited.SetDatabase(&components.DB1);
+  // However the editor ends, its table is closed after it.
+  const ClosedAtEnd closed(edited);
   edited.Open();
   if (edited.LastRunFailed()) {
-    edited.Close();
-    host_.AddLogLine("SQL Error");
+    host_.AddLogLine(kSqlErrorLine);
     return;
   }
-  try {
-    host_.ShowDataEditor(host_.EditTableCaption() + " " + host_.CurrentDatabase() + "." + table);
-  } catch (...) {
-    edited.Close();
-    throw;
-  }
+  host_.ShowDataEditor(host_.EditTableCaption() + " " + host_.CurrentDatabase() + "." + table);
   edited.Close();
   host_.AddLogLine(translation::TranslateText("Edit table ") + table);
 }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <utility>
 
 #include "interchange/csv_exp_imp.h"
 #include "interchange/xml_exp_imp.h"
@@ -10,11 +11,23 @@
 
 namespace app {
 
+TransferFileType TransferFileTypeOf(const std::string& fileName) {
+  const std::string name = platform::UpperCase(fileName);
+  for (const auto& [extension, type] :
+       {std::pair{".CSV", TransferFileType::kCsv}, std::pair{".XML", TransferFileType::kXml},
+        std::pair{".SQL", TransferFileType::kSql}}) {
+    if (name.find(extension) != std::string::npos) {
+      return type;
+    }
+  }
+  return TransferFileType::kNone;
+}
+
 interchange::TTransferResult TransferFile(dataset::TDataSource& source, const std::string& fileName,
                                           TransferDirection direction,
                                           const interchange::TProgressEvent& progress) {
   const bool exporting = direction == TransferDirection::kExport;
-  if (platform::UpperCase(fileName).find(".CSV") != std::string::npos) {
+  if (TransferFileTypeOf(fileName) == TransferFileType::kCsv) {
     interchange::TCSVEXPIMP csv;
     csv.SetDatasource(&source);
     csv.SetCSVnev(fileName);

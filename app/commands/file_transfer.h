@@ -14,8 +14,13 @@ namespace app {
 
 enum class TransferDirection { kExport, kImport };
 
+// What a file name asks for: the first of ".CSV", ".XML" and ".SQL" that it
+// holds anywhere (any letter case), in that order, or none of them.
+enum class TransferFileType { kCsv, kXml, kSql, kNone };
+TransferFileType TransferFileTypeOf(const std::string& fileName);
+
 // Exports or imports a dataset through the CSV component when the file name
-// holds ".CSV" (any letter case), through the XML component otherwise.
+// asks for CSV, through the XML component otherwise.
 interchange::TTransferResult TransferFile(dataset::TDataSource& source, const std::string& fileName,
                                           TransferDirection direction,
                                           const interchange::TProgressEvent& progress);

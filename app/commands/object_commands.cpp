@@ -126,7 +126,13 @@ void ObjectCommands::ViewData() {
   ClientComponents& components = host_.Components();
   components.Q1.Close();
   components.Q1.SetSQL("select * from " + table);
-  UseSelectedDatabase(host_, components.DB1);
+  // The count shown belongs to the result before; whatever follows, that
+  // result is gone.
+  host_.SetRowCountText({});
+  if (!UseSelectedDatabase(host_, components.DB1)) {
+    host_.AddLogLine(kSqlErrorLine);
+    return;
+  }
   host_.MarkOrderedColumn(-1);
   components.Q1.Open();
   host_.SetStatusText({});
@@ -186,9 +192,17 @@ void ObjectCommands::ReindexTable() {
     host_.AddLogLine(kSqlErrorLine);
     return;
   }
+  // Opened first, as the listing alone would answer a missing table (or a
+  // node that is no table) with no indexes, and an empty script would
+  // replace the last one without a word.
   components.T2.SetTablename(node->text);
+  components.T2.Open();
+  if (components.T2.LastRunFailed()) {
+    host_.AddLogLine(kSqlErrorLine);
+    return;
+  }
   const platform::StringList entries = components.T2.GetIndexNames();
-  platform::SharedTextFile script(kReindexScriptName, platform::TextFileMode::kRewrite);
+  platform::SharedTextFile script(kReindexScriptName, platform::TextFileMode::kReplace);
   for (const std::string& line : ReindexScript(node->text, entries)) {
     script.WriteLine(line);
   }

@@ -27,7 +27,9 @@ class ObjectCommands {
   // Lists the table's CREATE TABLE and CREATE INDEX script in the log.
   void ShowTableStructure();
   // Writes "_WORK.SQL" in the working directory: a DROP INDEX and a CREATE
-  // INDEX line per index of the remembered node's table.
+  // INDEX line per index of the remembered node's table. A table that cannot
+  // be opened is logged and the last script kept; so is it when the file
+  // cannot be written whole.
   void ReindexTable();
   // On an index node: "drop index <name> ON <table>".
   void DropIndex();

@@ -53,7 +53,9 @@ void ResultCommands::OrderResultBy(int column) {
   query.SetSQL(platform::StringList(OrderedByColumn(query.SQL().Items(), column + 1)));
   query.Open();
   if (query.LastRunFailed()) {
+    // The server's text has been shown; the grid now holds no rows.
     host_.MarkOrderedColumn(-1);
+    host_.SetRowCountText({});
     host_.AddLogLine("SQL ERROR");
     return;
   }

@@ -15,6 +15,22 @@ namespace {
 
 constexpr const char* kSqlError = "SQL ERROR";
 
+// A query whose script stops at its first failing statement while held.
+class StoppingAtFirstFailure {
+ public:
+  explicit StoppingAtFirstFailure(uniaccess::TUniSQLQuery& query)
+      : query_(query), previous_(query.StopsAtFirstFailure()) {
+    query_.SetStopAtFirstFailure(true);
+  }
+  ~StoppingAtFirstFailure() { query_.SetStopAtFirstFailure(previous_); }
+  StoppingAtFirstFailure(const StoppingAtFirstFailure&) = delete;
+  StoppingAtFirstFailure& operator=(const StoppingAtFirstFailure&) = delete;
+
+ private:
+  uniaccess::TUniSQLQuery& query_;
+  bool previous_;
+};
+
 // The editor keeps lines apart with "\n"; CR LF is the file form.
 std::string EditorLines(std::string text) {
   for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
@@ -30,10 +46,23 @@ std::string BatchStopText(const BatchResult& result) {
          TranslateText("line ") + std::to_string(result.failedLine) + ")";
 }
 
-void SqlCommands::RunLastSql() {
+bool SqlCommands::PrepareMainConnection() {
   ClientComponents& components = host_.Components();
   components.Q1.Close();
-  UseSelectedDatabase(host_, components.DB1);
+  if (!UseSelectedDatabase(host_, components.DB1)) {
+    // The connection has told why; the text would only fail the same way.
+    host_.SetRowCountText({});
+    host_.AddLogLine(kSqlError);
+    return false;
+  }
+  return true;
+}
+
+void SqlCommands::RunLastSql() {
+  if (!PrepareMainConnection()) {
+    return;
+  }
+  ClientComponents& components = host_.Components();
   components.Q1.SetSQL(platform::StringList{});
   const LastStatement last = PickLastStatement(host_.EditorText());
   if (!last.statement.empty()) {
@@ -43,10 +72,9 @@ void SqlCommands::RunLastSql() {
 }
 
 void SqlCommands::RunAllSql() {
-  ClientComponents& components = host_.Components();
-  components.Q1.Close();
-  UseSelectedDatabase(host_, components.DB1);
-  RunSqlText(host_.EditorText());
+  if (PrepareMainConnection()) {
+    RunSqlText(host_.EditorText());
+  }
 }
 
 void SqlCommands::RunSqlText(const std::string& text) {
@@ -88,6 +116,10 @@ BatchResult SqlCommands::RunBatchFile(platform::SharedTextFile& file,
   }
   platform::BusyCursor busy;
   const ScopedStatusText status(host_, TranslateText("Run Batch SQL "));
+  // A batch statement is one unit: when a piece of a line holding several
+  // ";" fails, the pieces after it do not run, so the batch stops where it
+  // says it stopped.
+  const StoppingAtFirstFailure stop(components.Q2);
   return RunBatch(file, components.Q2, progress);
 }
 

@@ -17,21 +17,29 @@ class SqlCommands {
   explicit SqlCommands(CommandHost& host) : host_(host) {}
 
   // Runs the statement after the editor's last ";" and leaves the editor
-  // ending in exactly one ";" and a line break.
+  // ending in exactly one ";" and a line break. A server that cannot be
+  // reached is told once (by the connection) and logged "SQL ERROR";
+  // nothing runs and the editor stays as it was.
   void RunLastSql();
-  // Runs the editor's whole text; the editor is not changed.
+  // Runs the editor's whole text; the editor is not changed. An unreached
+  // server as above.
   void RunAllSql();
   // Opens a query into the grid or executes a statement, and logs which;
   // an error raised meanwhile is shown and logged as "SQL ERROR".
   void RunSqlText(const std::string& text);
   // Runs an open file through Q2 (DB2 connected first when it is not) and
-  // stops at the first failing statement.
+  // stops at the first failing statement, also within a line that holds
+  // several.
   BatchResult RunBatchFile(platform::SharedTextFile& file, const DumpProgress& progress = {});
   // The "/RUN:" file: true when every statement ran. A missing file raises
   // platform::EInOutError; a failing statement is shown with its number.
   bool RunStartupBatch(const std::string& fileName);
 
  private:
+  // Closes Q1 and points DB1 at the toolbar's database; false (logged)
+  // when the server was not reached.
+  bool PrepareMainConnection();
+
   CommandHost& host_;
 };
 

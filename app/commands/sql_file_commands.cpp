@@ -51,7 +51,8 @@ void SqlFileCommands::SaveSqlFile() {
   if (!chosen) {
     return;
   }
-  platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kRewrite);
+  // The file chosen is replaced only once the whole text is written.
+  platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kReplace);
   const std::string text = host_.EditorText();
   for (std::size_t start = 0;;) {
     const std::size_t end = text.find('\n', start);

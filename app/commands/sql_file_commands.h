@@ -14,7 +14,8 @@ class SqlFileCommands {
   explicit SqlFileCommands(CommandHost& host) : host_(host) {}
 
   // A file that cannot be read or written leaves the editor, the current
-  // file and the directory as they were.
+  // file and the directory as they were; a save that fails part way leaves
+  // the file it was to replace as it was.
   void OpenSqlFile();
   void SaveSqlFile();
   void ClearSqlEditor();

@@ -4,7 +4,6 @@
 #include "app/commands/file_transfer.h"
 #include "app/core/table_dump.h"
 #include "platform/format_settings.h"
-#include "platform/text.h"
 #include "platform/user_dialogs.h"
 #include "translation/translation.h"
 
@@ -13,8 +12,9 @@ namespace {
 
 using translation::TranslateText;
 
-bool Holds(const std::string& fileName, const char* extension) {
-  return platform::UpperCase(fileName).find(extension) != std::string::npos;
+// Said after an export's cancellation: its new file has been dropped.
+std::string NothingWritten() {
+  return TranslateText("; nothing was written, the file is as it was");
 }
 
 }  // namespace
@@ -30,18 +30,23 @@ platform::FileDialogRequest TransferCommands::TransferRequest(
   return request;
 }
 
-void TransferCommands::RunOnNode(const std::function<void(const TreeNode& node)>& transfer) {
+void TransferCommands::RunOnNode(const NamedTransfer& table, const NamedTransfer& database,
+                                 const std::string& cancelledNote) {
   const std::optional<TreeNode> node = host_.RememberedNode();
   if (!node || host_.CurrentDatabase().empty()) {
     return;
   }
   std::string cancelled;
   try {
-    transfer(*node);
+    if (node->level == TreeLevel::kTable) {
+      table(node->text);
+    } else if (node->level == TreeLevel::kDatabase) {
+      database(host_.CurrentDatabase());
+    }
   } catch (const DumpCancelled& stop) {
     // The user's choice, not a failure: the guards have closed the
-    // connection; what was written or run so far stays.
-    cancelled = stop.Message();
+    // connection; statements run so far stay, a dump's new file is dropped.
+    cancelled = stop.Message() + cancelledNote;
   }
   if (!cancelled.empty()) {
     host_.AddLogLine(cancelled);
@@ -59,23 +64,13 @@ bool TransferCommands::OpenToolTable(const ToolConnection& tool, const std::stri
 }
 
 void TransferCommands::ExportNode() {
-  RunOnNode([this](const TreeNode& node) {
-    if (node.level == TreeLevel::kTable) {
-      ExportTable(node.text);
-    } else if (node.level == TreeLevel::kDatabase) {
-      ExportDatabase(host_.CurrentDatabase());
-    }
-  });
+  RunOnNode([this](const std::string& table) { ExportTable(table); },
+            [this](const std::string& database) { ExportDatabase(database); }, NothingWritten());
 }
 
 void TransferCommands::ImportNode() {
-  RunOnNode([this](const TreeNode& node) {
-    if (node.level == TreeLevel::kTable) {
-      ImportTable(node.text);
-    } else if (node.level == TreeLevel::kDatabase) {
-      ImportDatabase(host_.CurrentDatabase());
-    }
-  });
+  RunOnNode([this](const std::string& table) { ImportTable(table); },
+            [this](const std::string& database) { ImportDatabase(database); }, {});
 }
 
 // What an export or import holds while it runs: the busy cursor, the tool
@@ -121,15 +116,17 @@ void TransferCommands::ExportTable(const std::string& table) {
   const std::unique_ptr<ProgressView> progress =
       host_.StartProgress(TranslateText("Export table data ") + table);
   scope.Status().Set("Save table data " + table);
-  if (Holds(fileName, ".CSV") || Holds(fileName, ".XML")) {
+  if (TransferFileTypeOf(fileName) != TransferFileType::kSql) {
     const interchange::TTransferResult result =
         TransferFile(components.DS2, fileName, TransferDirection::kExport, progress->Callback());
     if (result.Cancelled()) {
-      host_.AddLogLine(TranslateText("Export cancelled: ") + fileName);
+      host_.AddLogLine(TranslateText("Export cancelled: ") + fileName + NothingWritten());
       return;
     }
   } else {
-    platform::SharedTextFile file(fileName, platform::TextFileMode::kRewrite);
+    // A dump stopped part way (cancelled, a server error, a full disk)
+    // drops its new file, and a file of that name stays as it was.
+    platform::SharedTextFile file(fileName, platform::TextFileMode::kReplace);
     WriteTableDump(file, components.T2, host_.CurrentDatabase(), progress->Callback());
     file.Close();
   }
@@ -150,7 +147,7 @@ void TransferCommands::ExportDatabase(const std::string& database) {
     return;
   }
   ClientComponents& components = host_.Components();
-  platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kRewrite);
+  platform::SharedTextFile file(chosen->fileName, platform::TextFileMode::kReplace);
   file.WriteLine("/*  Database dump " + database + " " + platform::DateTimeToStr(platform::Now()) +
                  " */");
   const std::unique_ptr<ProgressView> progress =
@@ -204,13 +201,15 @@ void TransferCommands::ImportTable(const std::string& table) {
     host_.AddLogLine(done + " " + TranslateText("failed"));
     return;
   }
-  if (Holds(fileName, ".SQL") && !Holds(fileName, ".CSV") && !Holds(fileName, ".XML")) {
+  const TransferFileType type = TransferFileTypeOf(fileName);
+  if (type == TransferFileType::kSql) {
     if (ImportSqlFile(fileName, TranslateText("Import table data ") + table, done)) {
       host_.AddLogLine(done);
     }
     return;
   }
-  scope.Status().Set((Holds(fileName, ".CSV") ? "Open table data  " : "Open table data ") + table);
+  scope.Status().Set((type == TransferFileType::kCsv ? "Open table data  " : "Open table data ") +
+                     table);
   const std::unique_ptr<ProgressView> progress =
       host_.StartProgress(TranslateText("Import table data ") + table);
   const interchange::TTransferResult result = TransferFile(
@@ -246,7 +245,7 @@ void TransferCommands::ImportDatabase(const std::string& database) {
 
 bool TransferCommands::HasKnownType(const std::string& fileName, const std::string& done,
                                     const char* nothingDone) {
-  if (Holds(fileName, ".CSV") || Holds(fileName, ".XML") || Holds(fileName, ".SQL")) {
+  if (TransferFileTypeOf(fileName) != TransferFileType::kNone) {
     return true;
   }
   host_.AddLogLine(done + " " + TranslateText(nothingDone));

@@ -18,14 +18,19 @@ class TransferCommands {
  public:
   TransferCommands(CommandHost& host, SqlCommands& sql) : host_(host), sql_(sql) {}
 
-  // Both need the toolbar to name a database; a run the user cancels keeps
-  // what was written or run so far and says so in the log.
+  // Both need the toolbar to name a database. An export is written to a
+  // new file that replaces the chosen one only when whole: one cancelled or
+  // stopped part way leaves that file as it was (the log says so). An
+  // import the user cancels keeps what was run so far and says so.
   void ExportNode();
   void ImportNode();
 
  private:
-  // Runs the transfer for the remembered node's level.
-  void RunOnNode(const std::function<void(const TreeNode& node)>& transfer);
+  // Runs the table's or the database's transfer, by the remembered node's
+  // level; a cancellation is logged with the note after it.
+  using NamedTransfer = std::function<void(const std::string& name)>;
+  void RunOnNode(const NamedTransfer& table, const NamedTransfer& database,
+                 const std::string& cancelledNote);
   void ExportTable(const std::string& table);
   void ExportDatabase(const std::string& database);
   void ImportTable(const std::string& table);

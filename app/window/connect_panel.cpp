@@ -10,9 +10,6 @@
 
 #include "app/commands/command_guard.h"
 #include "platform/qt/qt_text.h"
-#include "platform/text.h"
-#include "platform/user_dialogs.h"
-#include "translation/translation.h"
 
 namespace app {
 namespace {
@@ -110,23 +107,23 @@ void TConnectPanel::Run(const std::function<void()>& command) {
 }
 
 void TConnectPanel::LoadProfiles(const std::string& iniPath, const QStringList& sqlModes) {
-  iniPath_ = iniPath;
   CBSQLservers->setCurrentIndex(-1);
   CBSQLsrvMode->clear();
   CBSQLsrvMode->addItems(sqlModes);
-  records_ = ReadProfileRecords(iniPath);
-  CBSQLservers->clear();
-  for (const std::string& record : records_) {
-    CBSQLservers->addItem(QText(ParseProfileRecord(record).description));
-  }
-  const int last = ReadLastProfileIndex(iniPath);
-  CBSQLservers->setCurrentIndex(last < static_cast<int>(records_.size()) ? last : -1);
-  ProfileSelectionChanged();
+  profiles_.Load(iniPath);
   CBSQLservers->setFocus();
 }
 
 int TConnectPanel::SelectedIndex() const {
   return CBSQLservers->currentIndex();
+}
+
+void TConnectPanel::ShowProfileList(const std::vector<std::string>& descriptions, int selected) {
+  CBSQLservers->clear();
+  for (const std::string& description : descriptions) {
+    CBSQLservers->addItem(QText(description));
+  }
+  CBSQLservers->setCurrentIndex(selected);
 }
 
 void TConnectPanel::ShowProfile(const ConnectionProfile& profile) {
@@ -137,22 +134,22 @@ void TConnectPanel::ShowProfile(const ConnectionProfile& profile) {
   EditSQLsrvUser->setText(QText(profile.user));
   EditSQLsrvPsw->setText(QText(profile.password));
   EditSQLsrvpath->setText(QText(profile.path));
-  EditSQLsrvpath->setEnabled(profile.sqlMode != 0);
+}
+
+void TConnectPanel::EnableDelete(bool enabled) {
+  BtnDelete->setEnabled(enabled);
+}
+
+void TConnectPanel::EnablePath(bool enabled) {
+  EditSQLsrvpath->setEnabled(enabled);
 }
 
 void TConnectPanel::ProfileSelectionChanged() {
-  const int index = SelectedIndex();
-  if (records_.empty() || index < 0) {
-    ShowProfile({"Local MySQL", 0, "LocalHost", "3306", "root", "", ""});
-    BtnDelete->setEnabled(false);
-    return;
-  }
-  BtnDelete->setEnabled(true);
-  ShowProfile(ParseProfileRecord(records_[static_cast<std::size_t>(index)]));
+  profiles_.SelectionChanged();
 }
 
 void TConnectPanel::PanelSqlModeChanged() {
-  EditSQLsrvpath->setEnabled(CBSQLsrvMode->currentIndex() != 0);
+  profiles_.ModeChanged(CBSQLsrvMode->currentIndex());
 }
 
 ConnectionProfile TConnectPanel::Values() const {
@@ -168,45 +165,15 @@ ConnectionProfile TConnectPanel::Values() const {
 }
 
 void TConnectPanel::NewProfile() {
-  records_.push_back(NewProfileRecord());
-  CBSQLservers->addItem(QText(translation::TranslateText("New Connection")));
-  CBSQLservers->setCurrentIndex(CBSQLservers->count() - 1);
-  ProfileSelectionChanged();
+  profiles_.New();
 }
 
 void TConnectPanel::DeleteProfile() {
-  const int index = SelectedIndex();
-  if (!records_.empty() && index >= 0) {
-    records_.erase(records_.begin() + index);
-    CBSQLservers->removeItem(index);
-    CBSQLservers->setCurrentIndex(records_.empty() ? -1 : 0);
-    ProfileSelectionChanged();
-  }
-  WriteAllRecords();
+  profiles_.Delete();
 }
 
 void TConnectPanel::SaveProfile() {
-  const int index = SelectedIndex();
-  if (index >= 0) {
-    const ConnectionProfile profile = Values();
-    if (platform::Trim(profile.description).empty()) {
-      platform::Dialogs().ShowMessage(translation::TranslateText("Must write description!"));
-      return;
-    }
-    if (profile.description.find('"') != std::string::npos) {
-      platform::Dialogs().ShowMessage(translation::TranslateText("No use \"  in description!"));
-      return;
-    }
-    records_[static_cast<std::size_t>(index)] = BuildProfileRecord(profile);
-    CBSQLservers->setItemText(index, QText(profile.description));
-    CBSQLservers->setCurrentIndex(CBSQLservers->count() - 1);
-    ProfileSelectionChanged();
-  }
-  WriteAllRecords();
-}
-
-void TConnectPanel::WriteAllRecords() {
-  WriteProfileRecords(iniPath_, records_);
+  profiles_.Save();
 }
 
 }  // namespace app

@@ -1,14 +1,16 @@
 #pragma once
 // The connection panel: the profile list, the fields of the chosen profile
-// and the New, delete, Save and Connect buttons. Profiles live in section
-// SRVS of the settings file; passwords stay in the panel and are never
-// written.
+// and the New, delete, Save and Connect buttons, wired to the profile
+// commands (app/commands/profile_commands.h), which keep the profiles in
+// section SRVS of the settings file; passwords stay in the panel and are
+// never written.
 
 #include <QFrame>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "app/commands/profile_commands.h"
 #include "app/core/profiles.h"
 
 class QComboBox;
@@ -17,7 +19,7 @@ class QPushButton;
 
 namespace app {
 
-class TConnectPanel : public QFrame {
+class TConnectPanel : public QFrame, private ProfilePanel {
  public:
   explicit TConnectPanel(QWidget* parent);
 
@@ -25,9 +27,9 @@ class TConnectPanel : public QFrame {
   // used last and shows its values.
   void LoadProfiles(const std::string& iniPath, const QStringList& sqlModes);
   // The panel's values as a profile (the password included).
-  ConnectionProfile Values() const;
+  ConnectionProfile Values() const override;
   int SelectedIndex() const;
-  const std::vector<std::string>& Records() const { return records_; }
+  const std::vector<std::string>& Records() const { return profiles_.Records(); }
 
   // Called by "&Connect" after the panel's own work.
   std::function<void()> onConnect;
@@ -55,12 +57,14 @@ class TConnectPanel : public QFrame {
   QPushButton* BtnSave = nullptr;
 
  private:
-  void WriteAllRecords();
-  void ShowProfile(const ConnectionProfile& profile);
+  void ShowProfileList(const std::vector<std::string>& descriptions, int selected) override;
+  int SelectedProfile() const override { return SelectedIndex(); }
+  void ShowProfile(const ConnectionProfile& profile) override;
+  void EnableDelete(bool enabled) override;
+  void EnablePath(bool enabled) override;
   void Run(const std::function<void()>& command);
 
-  std::string iniPath_;
-  std::vector<std::string> records_;
+  ProfileCommands profiles_{*this};
 };
 
 }  // namespace app

@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -24,10 +23,8 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <filesystem>
 
 #include "app/commands/command_guard.h"
-#include "app/core/command_line.h"
 #include "app/window/about_box.h"
 #include "app/window/connect_panel.h"
 #include "app/window/data_editor.h"
@@ -35,7 +32,6 @@
 #include "app/window/tree_nodes.h"
 #include "dataset/qt/dataset_table_model.h"
 #include "highlight/qt/sql_editor_coloring.h"
-#include "platform/errors.h"
 #include "platform/qt/qt_text.h"
 #include "platform/user_dialogs.h"
 #include "translation/qt/translate_form.h"
@@ -90,7 +86,11 @@ bool IsWithin(const QTreeWidgetItem* node, const QTreeWidgetItem* ancestor) {
 
 TFormBrindle::TFormBrindle(StartupInfo startup) : startup_(std::move(startup)) {
   host_ = std::make_unique<MainWindowHost>(*this);
+  guard_ = std::make_unique<CommandGuard>(host_.get());
   commands_ = std::make_unique<ClientCommands>(*host_);
+  StartupView& view = *this;
+  startupCommands_ = std::make_unique<StartupCommands>(*host_, view, commands_->connection,
+                                                       commands_->sql, commands_->files);
   setObjectName("FormBrindle");
   setWindowTitle("Brindle");
   resize(784, 474);
@@ -143,7 +143,7 @@ std::string TFormBrindle::SettingsPath() const {
 }
 
 void TFormBrindle::Guarded(const std::function<void()>& command) {
-  RunGuarded(host_.get(), command);
+  guard_->Run(command);
 }
 
 template <typename Sender, typename Signal>
@@ -204,7 +204,9 @@ void TFormBrindle::BuildToolbar() {
   row->addWidget(exit);
 
   OnSignal(about, &QToolButton::clicked, [this] { AboutBox->exec(); });
-  OnSignal(exit, &QToolButton::clicked, [this] { close(); });
+  // Closing is not a command: close() leads to the close handler, which
+  // runs through the guard itself (and is refused while a command runs).
+  connect(exit, &QToolButton::clicked, this, &QWidget::close);
   OnSignal(open, &QToolButton::clicked, [this] { commands_->files.OpenSqlFile(); });
   OnSignal(save, &QToolButton::clicked, [this] { commands_->files.SaveSqlFile(); });
   OnSignal(clear, &QToolButton::clicked, [this] { commands_->files.ClearSqlEditor(); });
@@ -235,11 +237,8 @@ void TFormBrindle::BuildStatusPanel() {
   row->addWidget(CBLanguages);
   row->addWidget(NamedLabel(PanelStatus, "LabelRowsNo", "Rows No:"));
   row->addWidget(EditRowNo);
-  connect(CBLanguages, qOverload<int>(&QComboBox::activated), this, [this] {
-    Guarded([] {
-      platform::Dialogs().ShowMessage(TranslateText("Restart this application, Please!"));
-    });
-  });
+  connect(CBLanguages, qOverload<int>(&QComboBox::activated), this,
+          [this] { Guarded([this] { startupCommands_->LanguageChosen(); }); });
 }
 
 void TFormBrindle::BuildWorkArea() {
@@ -305,7 +304,7 @@ void TFormBrindle::BuildMenus() {
   MenuItem(file, "OpenSQLfile1", "&Open SQL file", [this] { commands_->files.OpenSqlFile(); });
   MenuItem(file, "SaveSQLas1", "&Save SQL as", [this] { commands_->files.SaveSqlFile(); });
   file->addSeparator();
-  MenuItem(file, "Exit1", "&Exit", [this] { close(); });
+  connect(MenuItem(file, "Exit1", "&Exit"), &QAction::triggered, this, &QWidget::close);
 
   QMenu* database = bar->addMenu("&Database");
   database->menuAction()->setObjectName("Database1");
@@ -332,20 +331,26 @@ void TFormBrindle::BuildMenus() {
   QMenu* help = bar->addMenu("&Help");
   help->menuAction()->setObjectName("Help1");
   MenuItem(help, "About1", "About", [this] { AboutBox->exec(); });
-  MenuItem(help, "SQLsintax1", "SQL sintax",
-           [this] { OpenHelpFile(languageDirectory_ + "/SQLsyntax.htm"); });
-  MenuItem(help, "Licence1", "Licence",
-           [this] { OpenHelpFile(languageDirectory_ + "/GNUGPLLicence.rtf"); });
-  MenuItem(help, "MySQLhelp1", "MySQL help", [this] { OpenHelpFile(settings_.helpMysql); });
-  MenuItem(help, "Interbasehelp1", "Interbase help", [this] { OpenHelpFile(settings_.helpIb); });
-  MenuItem(help, "BDEHelp1", "BDE Help", [this] { OpenHelpFile(settings_.helpBde); });
-  MenuItem(help, "KestrelTableHelp1", "KestrelTable Help",
-           [this] { OpenHelpFile(settings_.helpKestrel); });
-  MenuItem(help, "MSDEhelp1", "MSDE help", [this] { OpenHelpFile(settings_.helpMsde); });
+  const struct {
+    const char* name;
+    const char* caption;
+    HelpFile file;
+  } helpItems[] = {{"SQLsintax1", "SQL sintax", HelpFile::kSqlSyntax},
+                   {"Licence1", "Licence", HelpFile::kLicence},
+                   {"MySQLhelp1", "MySQL help", HelpFile::kMysql},
+                   {"Interbasehelp1", "Interbase help", HelpFile::kInterbase},
+                   {"BDEHelp1", "BDE Help", HelpFile::kBde},
+                   {"KestrelTableHelp1", "KestrelTable Help", HelpFile::kKestrel},
+                   {"MSDEhelp1", "MSDE help", HelpFile::kMsde}};
+  for (const auto& item : helpItems) {
+    const HelpFile helpFile = item.file;
+    MenuItem(help, item.name, item.caption,
+             [this, helpFile] { startupCommands_->OpenHelpFile(helpFile); });
+  }
 
   QAction* exitItem = bar->addAction("&Exit");
   exitItem->setObjectName("Exit2");
-  OnSignal(exitItem, &QAction::triggered, [this] { close(); });
+  connect(exitItem, &QAction::triggered, this, &QWidget::close);
 }
 
 void TFormBrindle::BuildPopupMenus() {
@@ -409,6 +414,11 @@ bool TFormBrindle::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched == TreeView->viewport() && event->type() == QEvent::MouseButtonPress) {
     auto* press = static_cast<QMouseEvent*>(event);
+    if (guard_->Busy()) {
+      // The running command may be using the remembered node.
+      guard_->Refuse();
+      return true;
+    }
     if (press->button() == Qt::RightButton) {
       QTreeWidgetItem* node = TreeView->itemAt(press->pos());
       if (node != nullptr) {
@@ -437,9 +447,15 @@ void TFormBrindle::showEvent(QShowEvent* event) {
 }
 
 void TFormBrindle::closeEvent(QCloseEvent* event) {
+  if (guard_->Busy()) {
+    // Closing would pull the connections from under the running command.
+    guard_->Refuse();
+    event->ignore();
+    return;
+  }
   Guarded([this] {
     commands_->connection.CloseAllConnections();
-    if (!batchRun_) {
+    if (!startupCommands_->BatchRun()) {
       WriteMainSettings(SettingsPath(), CollectSettings());
     }
   });
@@ -449,58 +465,46 @@ void TFormBrindle::closeEvent(QCloseEvent* event) {
 // ---------------------------------------------------------------- start-up
 
 bool TFormBrindle::RunCreateHandler() {
-  bool batchRan = false;
-  // A failing step skips the rest; the window goes on as far as it got.
-  const bool completed =
-      RunGuarded(host_.get(), [this, &batchRan] { batchRan = CreateHandlerSteps(); });
-  if (!completed && batchRun_) {
-    exitCode_ = 1;
-    return false;
-  }
-  return !batchRan;
+  return startupCommands_->RunCreateHandler(startup_.firstArgument);
 }
 
-bool TFormBrindle::CreateHandlerSteps() {
-  uniaccess::SqlModeState& state = uniaccess::GlobalSqlModeState();
-  state.sqlMode = uniaccess::kSqlModeMySql;
-  settings_ = ReadMainSettings(SettingsPath(), startup_.programDirectory);
+int TFormBrindle::ExitCode() const {
+  return startupCommands_->ExitCode();
+}
 
+std::string TFormBrindle::LanguageDirectory() const {
+  return startupCommands_->LanguageDirectory();
+}
+
+std::string TFormBrindle::ProgramDirectory() const {
+  return startup_.programDirectory;
+}
+
+void TFormBrindle::ShowSettings(const MainSettings& settings) {
   CBLanguages->clear();
-  for (const std::string& language : settings_.languages) {
+  for (const std::string& language : settings.languages) {
     CBLanguages->addItem(QText(language));
   }
-  if (settings_.languageNo < 0 || settings_.languageNo >= CBLanguages->count()) {
-    throw platform::Exception("List index out of bounds (" + std::to_string(settings_.languageNo) +
-                              ")");
+  if (settings.languageNo >= 0 && settings.languageNo < CBLanguages->count()) {
+    CBLanguages->setCurrentIndex(settings.languageNo);
   }
-  CBLanguages->setCurrentIndex(settings_.languageNo);
-  languageDirectory_ = startup_.programDirectory + StdText(CBLanguages->currentText());
+  MemoSQL->setFont(FontOf(settings.fontName1, settings.fontSize1));
+  TreeView->setFont(FontOf(settings.fontName2, settings.fontSize2));
+  DBGrid->setFont(FontOf(settings.fontName3, settings.fontSize3));
+  MemoMessages->setFont(FontOf(settings.fontName3, settings.fontSize3));
+}
 
-  state.sqlMode = settings_.sqlMode;
-  MemoSQL->setFont(FontOf(settings_.fontName1, settings_.fontSize1));
-  TreeView->setFont(FontOf(settings_.fontName2, settings_.fontSize2));
-  DBGrid->setFont(FontOf(settings_.fontName3, settings_.fontSize3));
-  MemoMessages->setFont(FontOf(settings_.fontName3, settings_.fontSize3));
+void TFormBrindle::ShowSqlMode(int sqlMode) {
+  CBSQLmode->setCurrentIndex(sqlMode >= 0 && sqlMode < CBSQLmode->count() ? sqlMode : 0);
+}
 
-  const CommandLineOptions options = ParseCommandLine(startup_.firstArgument);
-  commands_->connection.ApplyCommandLine(options);
-  const int mode = state.sqlMode;
-  CBSQLmode->setCurrentIndex(mode >= 0 && mode < CBSQLmode->count() ? mode : 0);
-  ApplySqlMode(mode);
-  std::filesystem::create_directories(state.dataDirectory);
-
-  pendingTreeWidth_ = std::max(10, settings_.treeX);
-  pendingBottomHeight_ = std::max(10, settings_.pcBottomY);
+void TFormBrindle::ApplySizes(int treeWidth, int bottomHeight) {
+  pendingTreeWidth_ = treeWidth;
+  pendingBottomHeight_ = bottomHeight;
   ApplyPendingSplitterSizes();
+}
 
-  translation::SwitchOn(languageDirectory_);
-  if (const std::optional<std::string> failure =
-          CaughtFailure([] { translation::PreparedLanguageDirectory(); })) {
-    // Without its folder every text would fail to look itself up: the
-    // window stays untranslated instead.
-    translation::SwitchOff();
-    throw platform::Exception(*failure);
-  }
+void TFormBrindle::TranslateWindow() {
   QStringList languages;
   for (int i = 0; i < CBLanguages->count(); ++i) {
     languages << CBLanguages->itemText(i);
@@ -510,16 +514,14 @@ bool TFormBrindle::CreateHandlerSteps() {
   CBLanguages->clear();
   CBLanguages->addItems(languages);
   CBLanguages->setCurrentIndex(languageIndex);
+}
 
-  commands_->files.ForgetCurrentSqlFile();
+void TFormBrindle::ForgetRememberedNode() {
   rememberedNode_ = nullptr;
+}
 
-  if (options.runFile) {
-    batchRun_ = true;
-    exitCode_ = commands_->sql.RunStartupBatch(*options.runFile) ? 0 : 1;
-    return true;
-  }
-  return false;
+bool TFormBrindle::OpenWithDesktop(const std::string& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QText(path)));
 }
 
 void TFormBrindle::ApplyPendingSplitterSizes() {
@@ -649,20 +651,6 @@ void TFormBrindle::ShowTreePopup(const QPoint& at) {
 void TFormBrindle::NotAvailableYet(const char* feature) {
   platform::Dialogs().ShowMessage(TranslateText(feature) + ": " +
                                   TranslateText("this feature is not available yet"));
-}
-
-void TFormBrindle::OpenHelpFile(const std::string& path) {
-  // Every help file is checked: on this platform the shell says nothing
-  // when a file to open is missing.
-  if (!QFileInfo::exists(QText(path))) {
-    platform::Dialogs().ShowMessage(
-        TranslateText("Help File not Found. Check the Brindle.Ini file!"));
-    return;
-  }
-  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QText(path)))) {
-    platform::Dialogs().ShowError(TranslateText("No program opens this file: ") + path,
-                                  kErrorCaption);
-  }
 }
 
 void TFormBrindle::ClampTreeWidth() {

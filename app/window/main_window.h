@@ -14,6 +14,8 @@
 
 #include "app/commands/client_commands.h"
 #include "app/commands/client_components.h"
+#include "app/commands/command_guard.h"
+#include "app/commands/startup_commands.h"
 #include "app/core/main_settings.h"
 
 class QComboBox;
@@ -43,7 +45,7 @@ class TConnectPanel;
 class TAboutBox;
 class TFormdataEditor;
 
-class TFormBrindle : public QMainWindow {
+class TFormBrindle : public QMainWindow, private StartupView {
  public:
   struct StartupInfo {
     std::string programDirectory;  // with its trailing "/"
@@ -53,23 +55,24 @@ class TFormBrindle : public QMainWindow {
   explicit TFormBrindle(StartupInfo startup);
   ~TFormBrindle() override;
 
-  // The create handler: settings, command line, translation. Returns false
+  // The create handler (app/commands/startup_commands.h). Returns false
   // when the program is to end at once (a "/RUN:" batch ran).
   bool RunCreateHandler();
   // 0, or non-zero when a batch run failed.
-  int ExitCode() const { return exitCode_; }
+  int ExitCode() const;
 
-  // Runs one command through the guard: an exception becomes the error box
-  // and a log line, and the window goes on.
+  // Runs one command through the window's guard: an exception becomes the
+  // error box and a log line, and the window goes on; a command arriving
+  // while another runs is refused.
   void Guarded(const std::function<void()>& command);
 
   ClientComponents& Components() { return components_; }
   ClientCommands& Commands() { return *commands_; }
   CommandHost& Host();
   dataset::qt::DatasetTableModel& ResultModel() { return *resultModel_; }
-  const std::string& ProgramDirectory() const { return startup_.programDirectory; }
+  std::string ProgramDirectory() const override;
   std::string SettingsPath() const;
-  std::string LanguageDirectory() const { return languageDirectory_; }
+  std::string LanguageDirectory() const;
   MainSettings& Settings() { return settings_; }
 
   // The node of the last mouse press on the tree; commands act on it.
@@ -122,14 +125,18 @@ class TFormBrindle : public QMainWindow {
   template <typename Sender, typename Signal>
   void OnSignal(Sender* sender, Signal signal, std::function<void()> command);
 
-  // The create handler's steps; true when a "/RUN:" batch ran.
-  bool CreateHandlerSteps();
+  // What start-up shows (StartupView).
+  void ShowSettings(const MainSettings& settings) override;
+  void ShowSqlMode(int sqlMode) override;
+  void ApplySizes(int treeWidth, int bottomHeight) override;
+  void TranslateWindow() override;
+  void ForgetRememberedNode() override;
+  bool OpenWithDesktop(const std::string& path) override;
   void ApplyPendingSplitterSizes();
   MainSettings CollectSettings() const;
   void ClampTreeWidth();
   void ClampBottomHeight();
   void SetFont(int target);
-  void OpenHelpFile(const std::string& path);
   void NotAvailableYet(const char* feature);
   // Runs on the first show: the tree is reset to its root and the
   // connection panel appears.
@@ -150,14 +157,13 @@ class TFormBrindle : public QMainWindow {
   MainSettings settings_;
   ClientComponents components_;
   std::unique_ptr<MainWindowHost> host_;
+  std::unique_ptr<CommandGuard> guard_;
   std::unique_ptr<ClientCommands> commands_;
-  std::string languageDirectory_;
+  std::unique_ptr<StartupCommands> startupCommands_;
   QTreeWidgetItem* rememberedNode_ = nullptr;
   bool activated_ = false;
-  bool batchRun_ = false;
   int pendingTreeWidth_ = 100;
   int pendingBottomHeight_ = 100;
-  int exitCode_ = 0;
 };
 
 }  // namespace app

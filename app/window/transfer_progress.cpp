@@ -16,7 +16,6 @@ TransferProgress::TransferProgress(QWidget* parent, const QString& title)
   dialog_->setObjectName("TransferProgress");
   dialog_->setWindowTitle(title);
   dialog_->setWindowModality(Qt::WindowModal);
-  dialog_->setMinimumDuration(500);
   dialog_->setAutoClose(false);
   dialog_->setAutoReset(false);
 }
@@ -34,6 +33,11 @@ interchange::TProgressEvent TransferProgress::Callback() {
     const QString count = QText(translation::TranslateText("Done:")) + " " + QString::number(done);
     dialog->setLabelText(stage->isEmpty() ? count : *stage + "\n" + count);
     dialog->setValue(0);
+    // Shown, and so modal, before the event loop runs: until then a click
+    // on the window would reach it in the middle of the run.
+    if (!dialog->isVisible()) {
+      dialog->show();
+    }
     QApplication::processEvents();
     return !dialog->wasCanceled();
   };

@@ -1,8 +1,9 @@
 #pragma once
 // The progress dialog of a long export, import or batch run: what is done
-// so far and a Cancel button. It appears only when the run lasts; the
-// callback it hands out keeps the window responsive and answers false once
-// Cancel is pressed.
+// so far and a Cancel button. It appears at the first report of a run
+// (1000 rows or 100 statements), modal over the window; the callback it
+// hands out keeps the window painted and answers false once Cancel is
+// pressed.
 
 #include <QString>
 #include <memory>

@@ -315,6 +315,11 @@ TEST_F(CsvTest, ProgressCanCancelBothWays) {
   EXPECT_TRUE(exportResult.Cancelled());
   EXPECT_EQ(exportResult.records, 10);
   EXPECT_FALSE(std::filesystem::exists(cancelled.CSVnev()));
+  // Over an earlier export it leaves that file as it was.
+  const std::string whole = ReadFileBytes(out.CSVnev());
+  cancelled.SetCSVnev(out.CSVnev());
+  EXPECT_TRUE(cancelled.Export().Cancelled());
+  EXPECT_EQ(ReadFileBytes(out.CSVnev()), whole);
 
   // A cancelled import keeps the records posted so far.
   auto target = EmptyCopy(source);

@@ -225,6 +225,11 @@ TEST_F(XmlTest, ProgressCanCancelBothWays) {
   EXPECT_FALSE(std::filesystem::exists(stopped.XMLnev()));
 
   Component(*people, "all.xml").Export();
+  // Over an earlier export it leaves that file as it was.
+  const std::string whole = ReadFileBytes(dir_.File("all.xml"));
+  stopped.SetXMLnev(dir_.File("all.xml"));
+  EXPECT_TRUE(stopped.Export().Cancelled());
+  EXPECT_EQ(ReadFileBytes(dir_.File("all.xml")), whole);
   auto copy = People();
   TXMLEXPIMP& in = Component(*copy, "all.xml");
   in.SetOKMsg(true);

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -49,6 +50,15 @@ void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
   if (!out) {
     throw std::runtime_error("cannot write " + path.string());
   }
+}
+
+std::vector<std::string> FileNamesIn(const std::filesystem::path& directory) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace platform::testing

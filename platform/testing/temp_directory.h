@@ -1,11 +1,12 @@
 #pragma once
 // A fresh directory for one test, removed with everything in it at the end,
 // a working directory for one block, and helpers to read and write whole
-// files as bytes.
+// files as bytes and to list a directory.
 
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::testing {
 
@@ -38,5 +39,7 @@ class ScopedWorkingDirectory {
 
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+// The names of the entries in a directory, sorted.
+std::vector<std::string> FileNamesIn(const std::filesystem::path& directory);
 
 }  // namespace platform::testing

@@ -4,18 +4,21 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/testing/file_size_limit.h"
 #include "platform/testing/scripted_user_dialogs.h"
 #include "platform/testing/temp_directory.h"
 
 namespace platform {
 namespace {
 
+using testing::FileNamesIn;
 using testing::ReadFileBytes;
 using testing::ScriptedUserDialogs;
 using testing::TempDirectory;
@@ -152,7 +155,8 @@ TEST(SharedTextFile, ALockedFileIsRetriedThenFailsWithCode32) {
   const std::string path = dir.File("locked.txt");
   WriteFileBytes(path, "content\r\n");
   LockHolder writer(path, LOCK_EX);
-  for (TextFileMode mode : {TextFileMode::kReset, TextFileMode::kRewrite, TextFileMode::kAppend}) {
+  for (TextFileMode mode : {TextFileMode::kReset, TextFileMode::kRewrite, TextFileMode::kAppend,
+                            TextFileMode::kReplace}) {
     ScriptedUserDialogs dialogs;
     try {
       SharedTextFile file(path, mode);
@@ -164,6 +168,7 @@ TEST(SharedTextFile, ALockedFileIsRetriedThenFailsWithCode32) {
     EXPECT_EQ(dialogs.ProcessMessagesCalls(), SharedTextFile::kOpenAttempts - 1);
   }
   EXPECT_EQ(ReadFileBytes(path), "content\r\n");  // the failed rewrite truncated nothing
+  EXPECT_EQ(FileNamesIn(dir.Path()), std::vector<std::string>{"locked.txt"});
 }
 
 TEST(SharedTextFile, ReadersShareAndWritersWait) {
@@ -205,6 +210,129 @@ TEST(SharedTextFile, OtherFailuresAreReportedAtOnceWithTheirCode) {
     EXPECT_NE(std::string(error.what()).find("missing/dir/file.txt"), std::string::npos);
   }
   EXPECT_EQ(dialogs.ProcessMessagesCalls(), 0);
+}
+
+struct stat StatOf(const std::string& path) {
+  struct stat info {};
+  ::lstat(path.c_str(), &info);
+  return info;
+}
+
+TEST(SharedTextFile, AReplacementTakesTheOldFilesPlaceOnlyWhenClosed) {
+  TempDirectory dir;
+  const std::string path = dir.File("script.sql");
+  WriteFileBytes(path, "old\r\n");
+  ::chmod(path.c_str(), 0640);
+  const ino_t before = StatOf(path).st_ino;
+  {
+    SharedTextFile file(path, TextFileMode::kReplace);
+    file.WriteLine(std::string(300, 'n'));  // past the buffer: written out already
+    EXPECT_EQ(ReadFileBytes(path), "old\r\n") << "the old file stays until Close";
+    file.Close();
+  }
+  EXPECT_EQ(ReadFileBytes(path), std::string(300, 'n') + "\r\n");
+  EXPECT_NE(StatOf(path).st_ino, before);
+  EXPECT_EQ(StatOf(path).st_mode & 07777, 0640u);
+  EXPECT_EQ(FileNamesIn(dir.Path()), std::vector<std::string>{"script.sql"});
+
+  // A new file gets the permissions any new file gets.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  {
+    SharedTextFile file(dir.File("new.sql"), TextFileMode::kReplace);
+    file.WriteLine("x");
+    file.Close();
+  }
+  EXPECT_EQ(ReadFileBytes(dir.File("new.sql")), "x\r\n");
+  EXPECT_EQ(StatOf(dir.File("new.sql")).st_mode & 07777, 0666u & ~mask);
+
+  // Through a link the file it points at is replaced; the link stays.
+  std::filesystem::create_directory(dir.Path() / "real");
+  const std::string real = dir.File("real/target.sql");
+  WriteFileBytes(real, "old\r\n");
+  std::filesystem::create_symlink(real, dir.Path() / "link.sql");
+  {
+    SharedTextFile file(dir.File("link.sql"), TextFileMode::kReplace);
+    file.WriteLine("through the link");
+    file.Close();
+  }
+  EXPECT_TRUE(S_ISLNK(StatOf(dir.File("link.sql")).st_mode));
+  EXPECT_EQ(ReadFileBytes(real), "through the link\r\n");
+  EXPECT_EQ(FileNamesIn(dir.Path() / "real"), std::vector<std::string>{"target.sql"});
+}
+
+TEST(SharedTextFile, AReplacementNotClosedOrFailedLeavesTheOldFileAsItWas) {
+  TempDirectory dir;
+  const std::string path = dir.File("dump.sql");
+  const std::string old(4000, 'o');
+  WriteFileBytes(path, old);
+
+  // Destroyed without Close (a cancelled or failed run), or dropped.
+  {
+    SharedTextFile file(path, TextFileMode::kReplace);
+    file.WriteLine(std::string(1000, 'n'));
+  }
+  {
+    SharedTextFile file(path, TextFileMode::kReplace);
+    file.WriteLine("n");
+    file.Discard();
+    file.Close();  // nothing left to put in place
+  }
+  {
+    SharedTextFile file(dir.File("never.sql"), TextFileMode::kReplace);
+    file.WriteLine("n");
+  }
+  EXPECT_EQ(ReadFileBytes(path), old);
+  EXPECT_EQ(FileNamesIn(dir.Path()), std::vector<std::string>{"dump.sql"});
+
+  // A write that fails (a full disk) is raised, and Close puts nothing in
+  // place afterwards.
+  {
+    SharedTextFile file(path, TextFileMode::kReplace);
+    {
+      const testing::ScopedFileSizeLimit full(8192);
+      try {
+        for (int i = 0; i < 100; ++i) {
+          file.WriteLine(std::string(199, 'n'));
+        }
+        ADD_FAILURE() << "the writes past the limit succeeded";
+      } catch (const EInOutError& error) {
+        EXPECT_EQ(error.ErrorCode(), EFBIG);
+      }
+    }
+    EXPECT_THROW(file.Close(), EInOutError);
+  }
+  EXPECT_EQ(ReadFileBytes(path), old);
+  EXPECT_EQ(FileNamesIn(dir.Path()), std::vector<std::string>{"dump.sql"});
+
+  // Something that cannot be replaced is refused by Close, the new file
+  // dropped.
+  std::filesystem::create_directories(dir.Path() / "folder" / "inside");
+  {
+    SharedTextFile file(dir.File("folder"), TextFileMode::kReplace);
+    file.WriteLine("n");
+    try {
+      file.Close();
+      ADD_FAILURE() << "a folder was replaced";
+    } catch (const EInOutError& error) {
+      EXPECT_NE(std::string(error.what()).find("cannot replace"), std::string::npos)
+          << error.what();
+    }
+  }
+  EXPECT_EQ(FileNamesIn(dir.Path()), (std::vector<std::string>{"dump.sql", "folder"}));
+
+  // A folder that cannot hold the new file is refused at once, by the name
+  // asked for.
+  ScriptedUserDialogs dialogs;
+  try {
+    SharedTextFile file(dir.File("missing/x.sql"), TextFileMode::kReplace);
+    ADD_FAILURE() << "opened a file in a missing folder";
+  } catch (const EInOutError& error) {
+    EXPECT_EQ(error.ErrorCode(), ENOENT);
+    EXPECT_NE(std::string(error.what()).find("cannot open " + dir.File("missing/x.sql")),
+              std::string::npos)
+        << error.what();
+  }
 }
 
 }  // namespace

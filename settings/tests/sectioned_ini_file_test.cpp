@@ -1,13 +1,12 @@
 #include "settings/sectioned_ini_file.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "platform/testing/file_size_limit.h"
 #include "platform/testing/scripted_user_dialogs.h"
 #include "platform/testing/temp_directory.h"
 
@@ -15,6 +14,7 @@ namespace settings {
 namespace {
 
 using platform::StringList;
+using platform::testing::FileNamesIn;
 using platform::testing::ReadFileBytes;
 using platform::testing::ScriptedUserDialogs;
 using platform::testing::TempDirectory;
@@ -24,15 +24,6 @@ ino_t InodeOf(const std::string& path) {
   struct stat info {};
   ::stat(path.c_str(), &info);
   return info.st_ino;
-}
-
-std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 class SettingsFile : public ::testing::Test {
@@ -265,7 +256,7 @@ TEST_F(SettingsFile, ReplacementIsAtomicAndKeepsThePermissions) {
   struct stat info {};
   ::stat(Path().c_str(), &info);
   EXPECT_EQ(info.st_mode & 07777, 0600u);
-  EXPECT_EQ(FilesIn(dir_.Path()), std::vector<std::string>{"Brindle.ini"});
+  EXPECT_EQ(FileNamesIn(dir_.Path()), std::vector<std::string>{"Brindle.ini"});
 }
 
 TEST_F(SettingsFile, AFailedWriteLeavesTheOldFileWhole) {
@@ -280,19 +271,14 @@ TEST_F(SettingsFile, AFailedWriteLeavesTheOldFileWhole) {
       store.WriteString("S", key, std::string(100, 'x'));
       expected += key + "=" + std::string(100, 'x') + "\r\n";
     }
-    // The disk "fills up" after 1000 bytes.
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    auto* previousHandler = ::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    store.UpdateFile();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, previousHandler);
+    {
+      // The disk "fills up" after 1000 bytes.
+      const platform::testing::ScopedFileSizeLimit full(1000);
+      store.UpdateFile();
+    }
     EXPECT_TRUE(store.Modified());
     EXPECT_EQ(Read(), original);
-    EXPECT_EQ(FilesIn(dir_.Path()), std::vector<std::string>{"Brindle.ini"});
+    EXPECT_EQ(FileNamesIn(dir_.Path()), std::vector<std::string>{"Brindle.ini"});
     // The flush at destruction, with room again, writes everything.
   }
   EXPECT_EQ(Read(), expected + "\r\n");

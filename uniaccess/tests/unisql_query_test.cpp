@@ -185,6 +185,26 @@ TEST_F(UniSqlQuery, ExecSqlRunsEachStatementAndReportsFailuresOneByOne) {
             (std::vector<std::vector<std::string>>{{"five"}}));
 }
 
+TEST_F(UniSqlQuery, AScriptThatIsOneUnitStopsAtItsFirstFailure) {
+  Run("create table t (id int)");
+  EXPECT_FALSE(query_.StopsAtFirstFailure()) << "scripts run on by default";
+  query_.SetStopAtFirstFailure(true);
+  ScriptedUserDialogs dialogs;
+  dialogs.AnswerMessage(DialogButton::kOk);
+  query_.SetSQL(
+      "insert into t values (1); insert into nowhere values (2); insert into t values (3)");
+  query_.ExecSQL();
+  EXPECT_TRUE(query_.LastRunFailed());
+  EXPECT_EQ(dialogs.MessageTexts().size(), 1u);
+  EXPECT_EQ(Query("select id from t"), (std::vector<std::vector<std::string>>{{"1"}}));
+
+  // A script without a failure runs whole, and the failure is forgotten.
+  query_.SetSQL("insert into t values (4); insert into t values (5)");
+  query_.ExecSQL();
+  EXPECT_FALSE(query_.LastRunFailed());
+  EXPECT_EQ(Query("select count(*) from t"), (std::vector<std::vector<std::string>>{{"3"}}));
+}
+
 TEST_F(UniSqlQuery, AFailingOpenShowsTheErrorOnceAndLeavesNoRows) {
   ScriptedUserDialogs dialogs;
   dialogs.AnswerMessage(DialogButton::kOk);

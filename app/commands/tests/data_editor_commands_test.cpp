@@ -53,6 +53,18 @@ TEST_F(DataEditorCommandsTest, ATableThatCannotBeOpenedIsLoggedAndTheEditorNotSh
   commands_->dataEditor.EditTable();
   EXPECT_EQ(host_->dataEditorCaptions.size(), 1u);
   EXPECT_EQ(EditedTableName("\tname\x01rest"), "name");
+
+  // A server that cannot be reached is told once, by the connection.
+  host_->components.DB1.Disconnect();
+  host_->components.DB1.SetHost("127.0.0.1");
+  host_->components.DB1.SetPort("1");
+  dialogs_->AnswerMessage(DialogButton::kOk);
+  commands_->dataEditor.EditTable();
+  ASSERT_EQ(dialogs_->MessageTexts().size(), 2u);
+  EXPECT_EQ(dialogs_->MessageTexts().back().rfind("MySQL Error /", 0), 0u);
+  EXPECT_EQ(host_->LastLog(), "SQL Error");
+  EXPECT_EQ(host_->dataEditorCaptions.size(), 1u) << "the editor is not shown";
+  EXPECT_FALSE(host_->dataEditorTable.Active());
 }
 
 }  // namespace

@@ -127,11 +127,16 @@ TEST_F(ObjectCommandsTest, ViewEmptyAndDropATableAndAnIndex) {
 }
 
 TEST_F(ObjectCommandsTest, CommandsOnAMissingTableLogTheFailureAndTheNextOneWorks) {
+  RememberTable("people");
+  commands_->objects.ViewData();
+  ASSERT_EQ(host_->rowCount, "2");
+  host_->gridVisible = false;
   RememberTable("gone");
   dialogs_->AnswerMessage(DialogButton::kOk);
   commands_->objects.ViewData();
   EXPECT_EQ(host_->LastLog(), "SQL Error");
   EXPECT_FALSE(host_->gridVisible);
+  EXPECT_EQ(host_->rowCount, "") << "the count of the result before is gone with it";
 
   dialogs_->AnswerMessage(DialogButton::kYes);
   dialogs_->AnswerMessage(DialogButton::kOk);
@@ -184,9 +189,33 @@ TEST_F(ObjectCommandsTest, TheReindexScriptIsWrittenAndAnUnwritableFolderIsRepor
     const platform::testing::ScopedWorkingDirectory here(work.Path());
     commands_->objects.ReindexTable();
   }
-  EXPECT_EQ(platform::testing::ReadFileBytes(work.File("_WORK.SQL")),
-            "DROP INDEX PRIMARY ;\r\nCREATE INDEX PRIMARY  ON people (id);\r\n"
-            "DROP INDEX name_born ;\r\nCREATE INDEX name_born  ON people (name,born);\r\n");
+  const std::string script =
+      "DROP INDEX PRIMARY ;\r\nCREATE INDEX PRIMARY  ON people (id);\r\n"
+      "DROP INDEX name_born ;\r\nCREATE INDEX name_born  ON people (name,born);\r\n";
+  EXPECT_EQ(platform::testing::ReadFileBytes(work.File("_WORK.SQL")), script);
+
+  // A node that is no table of the database: the server says why, and the
+  // last script stays (the listing alone would have given an empty one).
+  for (const TreeNode& node : {TreeNode{TreeLevel::kTable, "gone", database_},
+                               TreeNode{TreeLevel::kDatabase, database_, "root"},
+                               TreeNode{TreeLevel::kRoot, "root", ""}}) {
+    SCOPED_TRACE(node.text);
+    host_->remembered = node;
+    dialogs_->AnswerMessage(DialogButton::kOk);
+    const std::size_t shown = dialogs_->MessageTexts().size();
+    {
+      const platform::testing::ScopedWorkingDirectory here(work.Path());
+      commands_->objects.ReindexTable();
+    }
+    ASSERT_EQ(dialogs_->MessageTexts().size(), shown + 1);
+    EXPECT_EQ(dialogs_->MessageTexts().back().rfind("MySQL Error /", 0), 0u)
+        << dialogs_->MessageTexts().back();
+    EXPECT_EQ(host_->LastLog(), "SQL Error");
+    EXPECT_EQ(platform::testing::ReadFileBytes(work.File("_WORK.SQL")), script);
+    EXPECT_EQ(platform::testing::FileNamesIn(work.Path()), std::vector<std::string>{"_WORK.SQL"});
+    EXPECT_FALSE(host_->components.DB2.Connected());
+  }
+  RememberTable("people");
 
   // A working folder that is gone cannot take the file, whoever runs this.
   const std::filesystem::path removed = directory_.Path() / "removed";

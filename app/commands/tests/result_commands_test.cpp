@@ -84,6 +84,19 @@ TEST_F(ResultCommandsTest, ARefreshThatFailsSaysSoAndTheNextQueryRuns) {
   EXPECT_EQ(host_->rowCount, "1");
 }
 
+TEST_F(ResultCommandsTest, AnOrderingThatFailsClearsTheRowCount) {
+  commands_->result.OrderResultBy(1);
+  EXPECT_EQ(host_->rowCount, "3");
+  Run("drop table t");
+  dialogs_->AnswerMessage(DialogButton::kOk);
+  commands_->result.OrderResultBy(0);
+  ASSERT_EQ(dialogs_->MessageTexts().size(), 1u);
+  EXPECT_EQ(dialogs_->MessageTexts()[0].rfind("MySQL Error /Table", 0), 0u);
+  EXPECT_EQ(host_->LastLog(), "SQL ERROR");
+  EXPECT_EQ(host_->rowCount, "");
+  EXPECT_EQ(host_->orderedColumn, -1);
+}
+
 TEST_F(ResultCommandsTest, TheResultIsSavedByTheChosenTypeAndAnUnwritableFileIsReported) {
   // No extension: the selected filter decides (the second one is CSV).
   dialogs_->AnswerSaveFile(directory_.File("result"), 2);

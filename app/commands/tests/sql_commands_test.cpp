@@ -91,16 +91,49 @@ TEST_F(SqlCommandsTest, ARejectedStatementShowsTheServersTextAndTheNextOneRuns) 
   }
 }
 
+TEST_F(SqlCommandsTest, AServerThatCannotBeReachedIsToldOnceAndNothingRuns) {
+  host_->editor = "select * from t";
+  commands_->sql.RunAllSql();
+  ASSERT_EQ(host_->rowCount, "3");
+  uniaccess::TUniSQLDatabase& main = host_->components.DB1;
+  main.Disconnect();
+  main.SetHost("127.0.0.1");
+  main.SetPort("1");
+  const std::string typed = "update t set name = 'x';\nselect * from t";
+  for (const bool last : {false, true}) {
+    SCOPED_TRACE(last ? "Run Last SQL" : "Run All SQL");
+    host_->editor = typed;
+    dialogs_->AnswerMessage(DialogButton::kOk);
+    const std::size_t shown = dialogs_->MessageTexts().size();
+    if (last) {
+      commands_->sql.RunLastSql();
+    } else {
+      commands_->sql.RunAllSql();
+    }
+    ASSERT_EQ(dialogs_->MessageTexts().size(), shown + 1) << "one box, not one more per statement";
+    EXPECT_EQ(dialogs_->MessageTexts().back().rfind("MySQL Error /", 0), 0u)
+        << dialogs_->MessageTexts().back();
+    EXPECT_EQ(host_->LastLog(), "SQL ERROR");
+    EXPECT_EQ(host_->rowCount, "");
+    EXPECT_EQ(host_->editor, typed);
+  }
+  EXPECT_EQ(Query("select count(*) from t where name = 'x'"), (Rows{{"0"}}));
+}
+
 TEST_F(SqlCommandsTest, ABatchFileStopsAtItsFirstFailingStatementAndSaysWhere) {
-  const std::string path = directory_.File("batch.sql");
-  platform::testing::WriteFileBytes(path,
-                                    "insert into t values (10, 'ten');\r\n"
-                                    "insert into t\r\nvalues (11, 'a;b');\r\n"
-                                    "insert into nowhere\r\nvalues (1);\r\n"
-                                    "delete from t;\r\n");
-  dialogs_->AnswerMessage(DialogButton::kOk);
-  platform::SharedTextFile file(path, platform::TextFileMode::kReset);
-  const BatchResult result = commands_->sql.RunBatchFile(file);
+  // Each batch here fails once: the server's text is shown.
+  auto runBatch = [this](const char* name, const char* text) {
+    const std::string path = directory_.File(name);
+    platform::testing::WriteFileBytes(path, text);
+    dialogs_->AnswerMessage(DialogButton::kOk);
+    platform::SharedTextFile file(path, platform::TextFileMode::kReset);
+    return commands_->sql.RunBatchFile(file);
+  };
+  const BatchResult result = runBatch("batch.sql",
+                                      "insert into t values (10, 'ten');\r\n"
+                                      "insert into t\r\nvalues (11, 'a;b');\r\n"
+                                      "insert into nowhere\r\nvalues (1);\r\n"
+                                      "delete from t;\r\n");
   EXPECT_EQ(result.statementsRun, 3);
   EXPECT_EQ(result.failedStatement, 3);
   EXPECT_EQ(result.failedLine, 4);
@@ -108,6 +141,16 @@ TEST_F(SqlCommandsTest, ABatchFileStopsAtItsFirstFailingStatementAndSaysWhere) {
   EXPECT_EQ(Query("select count(*) from t"), (Rows{{"5"}})) << "the delete did not run";
   EXPECT_EQ(host_->status, "") << "the status text is cleared";
   EXPECT_EQ(dialogs_->MessageTexts().size(), 1u) << "one box for the failure, not one per line";
+
+  // A line holding several statements stops at the failing one too.
+  const BatchResult stopped = runBatch("line.sql",
+                                       "insert into t values (20, 'x'); insert into nowhere values "
+                                       "(1); insert into t values (21, 'y');\r\n"
+                                       "insert into t values (22, 'z');\r\n");
+  EXPECT_EQ(BatchStopText(stopped), "stopped at statement 1 (line 1)");
+  EXPECT_EQ(Query("select id from t where id >= 20"), (Rows{{"20"}}));
+  EXPECT_EQ(dialogs_->MessageTexts().size(), 2u);
+  EXPECT_FALSE(host_->components.Q2.StopsAtFirstFailure()) << "other scripts run on as before";
 }
 
 TEST_F(SqlCommandsTest, TheStartupBatchFailsOnAMissingFileOrAFailingStatement) {

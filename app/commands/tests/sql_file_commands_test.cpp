@@ -8,6 +8,7 @@
 
 #include "app/commands/command_guard.h"
 #include "app/commands/tests/command_test.h"
+#include "platform/testing/file_size_limit.h"
 
 namespace app::testing {
 namespace {
@@ -90,6 +91,29 @@ TEST_F(SqlFileCommandsTest, AFileThatCannotBeReadOrWrittenChangesNothing) {
   dialogs_->AnswerSaveFile(directory_.File("kept.sql"));
   commands_->files.SaveSqlFile();
   EXPECT_EQ(platform::testing::ReadFileBytes(directory_.File("kept.sql")), typed + "\r\n");
+}
+
+TEST_F(SqlFileCommandsTest, ASaveThatCannotBeWrittenWholeLeavesTheOldFile) {
+  const std::string path = directory_.File("precious.sql");
+  const std::string old(4000, 'o');
+  platform::testing::WriteFileBytes(path, old);
+  host_->editor = std::string(20000, 'n');
+  dialogs_->AnswerSaveFile(path);
+  dialogs_->AnswerMessage(DialogButton::kOk);
+  bool saved = true;
+  {
+    const platform::testing::ScopedFileSizeLimit full(8192);
+    saved = RunGuarded(host_.get(), [&] { commands_->files.SaveSqlFile(); });
+  }
+  EXPECT_FALSE(saved);
+  ASSERT_FALSE(dialogs_->MessageTexts().empty());
+  EXPECT_NE(dialogs_->MessageTexts().back().find("File too large"), std::string::npos)
+      << dialogs_->MessageTexts().back();
+  EXPECT_EQ(platform::testing::ReadFileBytes(path), old);
+  EXPECT_EQ(platform::testing::FileNamesIn(directory_.Path()),
+            std::vector<std::string>{"precious.sql"});
+  EXPECT_EQ(commands_->files.CurrentSqlFile(), "");
+  EXPECT_FALSE(host_->Logged(path + " SQL file saved"));
 }
 
 }  // namespace

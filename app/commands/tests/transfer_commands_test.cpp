@@ -8,6 +8,7 @@
 
 #include "app/commands/command_guard.h"
 #include "app/commands/tests/command_test.h"
+#include "platform/testing/file_size_limit.h"
 
 namespace app::testing {
 namespace {
@@ -140,19 +141,90 @@ TEST_F(TransferCommandsTest, AnImportStoppedByARejectedStatementSaysWhereAndLogs
   ExpectToolClosed();
 }
 
-TEST_F(TransferCommandsTest, ACancelledRunKeepsWhatWasDoneAndSaysSo) {
+TEST_F(TransferCommandsTest, ACancelledExportLeavesTheFileAsItWasAndSaysSo) {
+  Run("create table many (id int)");
+  Run("insert into many select seq from seq_1_to_2500");
+  const std::string earlier = "an earlier export\r\n";
+  const std::string note = "; nothing was written, the file is as it was";
+  const std::string dumpCancelled = "The dump of many was cancelled after 2000 rows" + note;
+  const struct {
+    const char* name;
+    bool existed;
+    TreeLevel level;
+  } cases[] = {
+      {"fresh.sql", false, TreeLevel::kTable},      {"earlier.sql", true, TreeLevel::kTable},
+      {"earlier.csv", true, TreeLevel::kTable},     {"fresh.xml", false, TreeLevel::kTable},
+      {"database.sql", true, TreeLevel::kDatabase},
+  };
+  host_->onProgress = [](int done) { return done < 2000; };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = directory_.File(c.name);
+    if (c.existed) {
+      platform::testing::WriteFileBytes(path, earlier);
+    }
+    host_->remembered = TreeNode{c.level, c.level == TreeLevel::kTable ? "many" : database_, ""};
+    dialogs_->AnswerSaveFile(path);
+    commands_->transfers.ExportNode();
+    const bool dump = std::string(c.name).ends_with(".sql");
+    EXPECT_EQ(host_->LastLog(), dump ? dumpCancelled : "Export cancelled: " + path + note);
+    EXPECT_FALSE(host_->Logged("Export table data many --> " + path));
+    ExpectToolClosed();
+    if (c.existed) {
+      EXPECT_EQ(platform::testing::ReadFileBytes(path), earlier);
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(path));
+    }
+  }
+  EXPECT_EQ(platform::testing::FileNamesIn(directory_.Path()),
+            (std::vector<std::string>{"database.sql", "earlier.csv", "earlier.sql"}))
+      << "no unfinished file is left beside them";
+}
+
+TEST_F(TransferCommandsTest, ACancelledImportKeepsTheStatementsRunSoFar) {
   Run("create table many (id int)");
   Run("insert into many select seq from seq_1_to_2500");
   RememberTable("many");
   const std::string dump = directory_.File("many.sql");
-  host_->onProgress = [](int done) { return done < 2000; };
   dialogs_->AnswerSaveFile(dump);
   commands_->transfers.ExportNode();
-  EXPECT_EQ(host_->LastLog(), "The dump of many was cancelled after 2000 rows");
-  EXPECT_FALSE(host_->Logged("Export table data many --> " + dump));
+  ASSERT_EQ(host_->LastLog(), "Export table data many --> " + dump);
+
+  // The drop, the create, then inserts: cancelled once 100 have run.
+  host_->onProgress = [](int done) { return done < 100; };
+  dialogs_->AnswerOpenFile(dump);
+  commands_->transfers.ImportNode();
+  EXPECT_EQ(host_->LastLog(), "The batch run was cancelled after 100 statements");
+  EXPECT_EQ(Query("select count(*) from many"), (Rows{{"98"}}));
   ExpectToolClosed();
-  const std::string text = platform::testing::ReadFileBytes(dump);
-  EXPECT_NE(text.find("INSERT INTO many VALUES(2000);"), std::string::npos);
+}
+
+TEST_F(TransferCommandsTest, ADumpThatCannotBeWrittenWholeLeavesTheOldDump) {
+  Run("create table wide (id int, pad varchar(100))");
+  Run("insert into wide select seq, repeat('x', 100) from seq_1_to_500");
+  const std::string old(4000, 'o');
+  for (const TreeLevel level : {TreeLevel::kTable, TreeLevel::kDatabase}) {
+    SCOPED_TRACE(static_cast<int>(level));
+    const std::string path = directory_.File("wide.sql");
+    platform::testing::WriteFileBytes(path, old);
+    host_->remembered = TreeNode{level, level == TreeLevel::kTable ? "wide" : database_, ""};
+    dialogs_->AnswerSaveFile(path);
+    dialogs_->AnswerMessage(DialogButton::kOk);
+    bool exported = true;
+    {
+      // The disk is full after 16 KiB.
+      const platform::testing::ScopedFileSizeLimit full(16384);
+      exported = RunGuarded(host_.get(), [&] { commands_->transfers.ExportNode(); });
+    }
+    EXPECT_FALSE(exported);
+    ASSERT_FALSE(dialogs_->MessageTexts().empty());
+    EXPECT_NE(dialogs_->MessageTexts().back().find("File too large"), std::string::npos)
+        << dialogs_->MessageTexts().back();
+    EXPECT_EQ(platform::testing::ReadFileBytes(path), old);
+    EXPECT_EQ(platform::testing::FileNamesIn(directory_.Path()),
+              std::vector<std::string>{"wide.sql"});
+    ExpectToolClosed();
+  }
 }
 
 }  // namespace

@@ -3,20 +3,24 @@
 // table no longer exists, the editor holds a statement the server rejects,
 // new names are refused, the working folder is gone. The window must stay
 // alive and usable and keep the editor's text; a program folder that cannot
-// hold the settings is reported at start and at close.
+// hold the settings is reported at start and at close; a command arriving
+// while another runs is refused.
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTableView>
+#include <QTextBlock>
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include <QtTest/QTest>
@@ -24,12 +28,14 @@
 #include "app/window/connect_panel.h"
 #include "app/window/tests/main_window_fixture.h"
 #include "app/window/tree_nodes.h"
+#include "platform/qt/qt_text.h"
 #include "uniaccess/sql_mode.h"
 
 namespace app::testing {
 namespace {
 
 using platform::DialogButton;
+using platform::qt::StdText;
 
 // Answers every question the way that leads a command furthest into its
 // failure: Yes to confirmations, refused names, unusable file names.
@@ -61,11 +67,12 @@ class FailingAnswers : public platform::UserDialogs {
   std::optional<platform::FontChoice> FontDialog(const platform::FontChoice&) override {
     return std::nullopt;
   }
-  void BeginBusyCursor() override {}
-  void EndBusyCursor() override {}
+  void BeginBusyCursor() override { ++busyDepth; }
+  void EndBusyCursor() override { --busyDepth; }
   void ProcessMessages() override {}
 
   std::vector<platform::MessageRequest> messages;
+  int busyDepth = 0;
 
  private:
   static std::string Named(const platform::FileDialogRequest& request) {
@@ -163,12 +170,25 @@ TEST_F(MainWindowFailures, EveryMenuCommandFailsWithoutEndingTheProgramOrTouchin
   });
   ASSERT_GE(items.size(), 35u);
 
+  // Where these items end: each reaches its failure (or, closing, its work).
+  const std::map<QString, std::string> endsWith = {{"SaveResult1", "Not a directory"},
+                                                   {"Refresh1", "Result grid refresh failed"},
+                                                   {"Close1", "Query closed"},
+                                                   {"Dropindex1", "SQL Error"}};
   std::size_t messagesBefore = 0;
   std::vector<std::string> silent;
   for (QAction* item : items) {
     SCOPED_TRACE(item->objectName().toStdString());
     if (window.RememberedNode() == nullptr) {
       RememberTable("gone");  // a rebuilt tree forgot it
+    }
+    if (item->objectName() == "Dropindex1") {
+      RememberTable("gone");
+      window.SetRememberedNode(
+          AddTreeNode(window.RememberedNode(), "PRIMARY (id)", TreeImage::kIndex));
+    }
+    if (item->objectName() == "SaveResult1" || item->objectName() == "Refresh1") {
+      ASSERT_TRUE(window.Components().Q1.Active()) << "the result items act on a result";
     }
     item->setEnabled(true);
     item->trigger();
@@ -177,6 +197,11 @@ TEST_F(MainWindowFailures, EveryMenuCommandFailsWithoutEndingTheProgramOrTouchin
     EXPECT_EQ(window.MemoSQL->toPlainText(), typed);
     if (answers.messages.size() == messagesBefore) {
       silent.push_back(item->objectName().toStdString());
+    }
+    EXPECT_EQ(answers.busyDepth, 0) << "the busy cursor ended with the command";
+    if (const auto expected = endsWith.find(item->objectName()); expected != endsWith.end()) {
+      const std::string logged = StdText(window.MemoMessages->document()->lastBlock().text());
+      EXPECT_TRUE(logged.ends_with(expected->second)) << logged;
     }
     messagesBefore = answers.messages.size();
   }
@@ -193,13 +218,10 @@ TEST_F(MainWindowFailures, EveryMenuCommandFailsWithoutEndingTheProgramOrTouchin
   QApplication::processEvents();
   EXPECT_EQ(window.MemoSQL->toPlainText(), typed);
 
-  // Commands that only show, list or copy say nothing; every other one
-  // told the user something.
-  // (the About box; the result commands, as no result is open; dropping an
-  // index, as no index node is remembered).
-  const std::set<std::string> quiet = {"CopyasRTF1", "Reindex1",    "SetFont1",  "SetFont2",
-                                       "SetFont3",   "Refresh2",    "About1",    "Close1",
-                                       "Refresh1",   "SaveResult1", "Dropindex1"};
+  // Commands that only show, list, copy or close say nothing; every other
+  // one told the user something.
+  const std::set<std::string> quiet = {"CopyasRTF1", "Reindex1", "SetFont1", "SetFont2",
+                                       "SetFont3",   "Refresh2", "About1",   "Close1"};
   for (const std::string& name : silent) {
     EXPECT_TRUE(quiet.count(name) > 0) << name << " failed without a word";
   }
@@ -280,6 +302,54 @@ TEST_F(MainWindowFailures, AProgramFolderThatCannotHoldTheSettingsIsReported) {
   EXPECT_EQ(dialogs_->Shown().back().message.text, "nem irható");
   EXPECT_EQ(dialogs_->Shown().back().message.caption, "error");
   window_.reset();
+}
+
+TEST_F(MainWindowFailures, ACommandArrivingWhileAnExportRunsIsRefusedAndTheExportEnds) {
+  Run("create table many (id int, pad varchar(50))");
+  Run("insert into many select seq, repeat('x', 50) from seq_1_to_5000");
+  TFormBrindle& window = Start();
+  ConnectToTestServer();
+  RememberTable("many");
+  ASSERT_NE(window.RememberedNode(), nullptr);
+  const std::string log = StdText(window.MemoMessages->toPlainText());
+
+  platform::testing::TempDirectory directory;
+  const std::string path = directory.File("many.sql");
+  dialogs_->AnswerSaveFile(path);
+  bool arrived = false;
+  std::string modal;
+  std::string status;
+  // A click on the tree's "Refresh" and the window's close box, as the
+  // event loop delivers them while the export reports its progress.
+  QTimer::singleShot(0, &window, [&] {
+    arrived = true;
+    QWidget* shown = QApplication::activeModalWidget();
+    modal = shown != nullptr ? StdText(shown->objectName()) : "";
+    window.findChild<QAction*>("Refresh2")->trigger();
+    window.close();
+    status = StdText(window.LabelStatus->text());
+  });
+  Trigger("Export2");
+  ASSERT_TRUE(arrived) << "the event loop ran during the export";
+  EXPECT_EQ(modal, "TransferProgress") << "the progress is modal from its first report";
+  EXPECT_EQ(status, BusyNote());
+  EXPECT_TRUE(window.isVisible()) << "closing waits for the command";
+  EXPECT_EQ(StdText(window.MemoMessages->toPlainText()),
+            log + "\nExport table data many --> " + path)
+      << "the refresh did not run inside the export";
+  const std::string dump = platform::testing::ReadFileBytes(path);
+  std::size_t inserts = 0;
+  for (std::size_t at = dump.find("INSERT INTO"); at != std::string::npos;
+       at = dump.find("INSERT INTO", at + 1)) {
+    ++inserts;
+  }
+  EXPECT_EQ(inserts, 5000u);
+  EXPECT_EQ(StdText(window.LabelStatus->text()), "") << "the note went with the export";
+  EXPECT_FALSE(window.Components().DB2.Connected());
+
+  // Once it is over, the same commands run.
+  Trigger("Refresh2");
+  EXPECT_TRUE(StdText(window.MemoMessages->toPlainText()).ends_with("Database \"tre\" refresh"));
 }
 
 }  // namespace
